@@ -1,28 +1,15 @@
-# make run   - install what is missing, build, start the program
-# make test  - install what is missing, build, run every test
-# make bench - build and run the benchmarks
+# Shortcuts for the scripts (the README's commands need no make).
 BUILD_DIR ?= build
-JOBS ?= $(shell nproc)
+export BUILD_DIR
 
-.PHONY: deps configure build run test bench clean
-
-deps:
-	bash scripts/install-deps.sh
-
-configure: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-
-build: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS)
-
-run: build
-	BUILD_DIR=$(BUILD_DIR) bash scripts/run.sh
-
-test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
-
+.PHONY: build run test bench clean
+build:
+	bash scripts/build.sh
+run:
+	bash scripts/start.sh
+test:
+	bash scripts/test.sh
 bench: build
 	bash scripts/bench.sh $(BUILD_DIR)
-
 clean:
 	rm -rf $(BUILD_DIR)
