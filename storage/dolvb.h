@@ -12,6 +12,8 @@
 
 #include <QString>
 
+#include <array>
+
 namespace kpv {
 
 class Dolvb {
@@ -52,6 +54,15 @@ public:
     void loadSharedSettings();
     bool saveSharedSettings();
     void askResetDataFolder();
+
+    // Item labels, positions 1..20 (index 0 unused): the column and field
+    // titles, five of them taken from SharedSettings.
+    std::array<QString, 21> itemLabels;
+    void buildItemLabels();
+
+    // Where the settings files went wrong last (for tests and callers that
+    // want to know why a load or save did not complete).
+    bool sharedSettingsLoadFailed = false;
 
 private:
     Messages &m_messages;

@@ -1,0 +1,271 @@
+#include "storage/codepage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace kpv::cp932 {
+namespace {
+
+constexpr char16_t kInvalid = 0xFFFF;
+constexpr char16_t kLead = 0xFFFE;
+constexpr char16_t kReplacement = 0xFFFD;
+constexpr uint16_t kNoCode = 0xFFFF;
+
+// Conversion tables taken from iconv once. The tables are constant after
+// they are built; they are a cache of the converter, not program state.
+struct Tables {
+    char16_t single[256];
+    std::vector<char16_t> pair = std::vector<char16_t>(65536, kInvalid); // lead << 8 | trail
+    std::vector<uint16_t> code = std::vector<uint16_t>(65536, kNoCode);  // UTF-16 unit -> bytes
+};
+
+// Runs one iconv conversion of a short input; returns the errno-style result
+// (0 on success) and the output bytes.
+int convert(iconv_t cd, const char *in, size_t inLen, std::string &out)
+{
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char buf[16];
+    char *inPtr = const_cast<char *>(in);
+    char *outPtr = buf;
+    size_t inLeft = inLen, outLeft = sizeof buf;
+    const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    if (r == size_t(-1)) return errno;
+    if (inLeft != 0) return EINVAL;
+    out.assign(buf, sizeof buf - outLeft);
+    return 0;
+}
+
+char16_t utf16(const std::string &bytes)
+{
+    if (bytes.size() != 2) return kInvalid; // outside the basic plane or more than one unit
+    return char16_t(uint8_t(bytes[0]) | (uint8_t(bytes[1]) << 8));
+}
+
+std::unique_ptr<Tables> buildTables()
+{
+    auto t = std::make_unique<Tables>();
+    iconv_t dec = iconv_open("UTF-16LE", "CP932");
+    iconv_t enc = iconv_open("CP932", "UTF-16LE");
+    if (dec == iconv_t(-1) || enc == iconv_t(-1)) {
+        // Without the converter nothing beyond ASCII can be stored or read.
+        for (int b = 0; b < 256; ++b) t->single[b] = b < 0x80 ? char16_t(b) : kInvalid;
+        for (int u = 0; u < 0x80; ++u) t->code[u] = uint16_t(u);
+        return t;
+    }
+    std::string out;
+    for (int b = 0; b < 256; ++b) {
+        const char c = char(b);
+        const int r = convert(dec, &c, 1, out);
+        if (r == 0) t->single[b] = utf16(out);
+        else if (r == EINVAL) t->single[b] = kLead;
+        else t->single[b] = kInvalid;
+    }
+    for (int lead = 0; lead < 256; ++lead) {
+        if (t->single[lead] != kLead) continue;
+        for (int trail = 0; trail < 256; ++trail) {
+            const char in[2] = {char(lead), char(trail)};
+            if (convert(dec, in, 2, out) == 0) t->pair[size_t(lead << 8 | trail)] = utf16(out);
+        }
+    }
+    // A character is storable when iconv writes it as bytes that read back as
+    // the same character.
+    auto consider = [&](char16_t u) {
+        if (u == kInvalid || t->code[u] != kNoCode) return;
+        const char in[2] = {char(u & 0xFF), char(u >> 8)};
+        if (convert(enc, in, 2, out) != 0) return;
+        uint16_t bytes;
+        char16_t back;
+        if (out.size() == 1) {
+            bytes = uint8_t(out[0]);
+            back = t->single[bytes];
+        } else if (out.size() == 2) {
+            bytes = uint16_t(uint8_t(out[0]) << 8 | uint8_t(out[1]));
+            back = t->pair[bytes];
+        } else {
+            return;
+        }
+        if (back == u) t->code[u] = bytes;
+    };
+    for (int b = 0; b < 256; ++b)
+        if (t->single[b] != kLead) consider(t->single[b]);
+    for (size_t i = 0; i < t->pair.size(); ++i) consider(t->pair[i]);
+    iconv_close(dec);
+    iconv_close(enc);
+    return t;
+}
+
+const Tables &tables()
+{
+    static const std::unique_ptr<Tables> t = buildTables();
+    return *t;
+}
+
+inline uint16_t codeOf(const Tables &t, QChar c)
+{
+    const char16_t u = c.unicode();
+    if (QChar::isSurrogate(u)) return kNoCode;
+    return t.code[u];
+}
+
+// Decodes len bytes into dest; returns the number of characters written.
+int decodeInto(const Tables &t, const unsigned char *p, int len, QChar *dest)
+{
+    QChar *d = dest;
+    int i = 0;
+    while (i < len) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            *d++ = QChar(char16_t(b));
+            ++i;
+            continue;
+        }
+        const char16_t s = t.single[b];
+        if (s != kLead) {
+            *d++ = QChar(s == kInvalid ? kReplacement : s);
+            ++i;
+            continue;
+        }
+        if (i + 1 < len) {
+            const char16_t u = t.pair[size_t(b << 8 | p[i + 1])];
+            if (u != kInvalid) {
+                *d++ = QChar(u);
+                i += 2;
+                continue;
+            }
+        }
+        // A lead byte without a valid trail: one replacement, and the next
+        // byte is read on its own.
+        *d++ = QChar(kReplacement);
+        ++i;
+    }
+    return int(d - dest);
+}
+
+} // namespace
+
+bool canEncode(const QString &text, Refusal *refusal)
+{
+    const Tables &t = tables();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() < 0x80) continue;
+        if (codeOf(t, c) == kNoCode) {
+            if (refusal) {
+                refusal->position = int(i);
+                const bool pairHigh = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+                refusal->character = text.mid(i, pairHigh ? 2 : 1);
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+bool encode(const QString &text, QByteArray &out, Refusal *refusal)
+{
+    if (!canEncode(text, refusal)) return false;
+    out = encodeLenient(text);
+    return true;
+}
+
+QByteArray encodeLenient(const QString &text)
+{
+    const Tables &t = tables();
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() < 0x80) {
+            out.append(char(c.unicode()));
+            continue;
+        }
+        const uint16_t code = codeOf(t, c);
+        if (code == kNoCode) {
+            out.append('?');
+            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
+        } else if (code < 0x100) {
+            out.append(char(code));
+        } else {
+            out.append(char(code >> 8));
+            out.append(char(code & 0xFF));
+        }
+    }
+    return out;
+}
+
+int byteWidth(const QString &text)
+{
+    const Tables &t = tables();
+    int n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const uint16_t code = c.unicode() < 0x80 ? c.unicode() : codeOf(t, c);
+        if (code == kNoCode && c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
+        n += (code != kNoCode && code >= 0x100) ? 2 : 1;
+    }
+    return n;
+}
+
+void encodeFixed(const QString &text, char *dest, int width)
+{
+    const QByteArray bytes = encodeLenient(text);
+    const Tables &t = tables();
+    int i = 0;
+    const int n = int(bytes.size());
+    while (i < n && i < width) {
+        const unsigned char b = uchar(bytes[i]);
+        const bool twoBytes = b >= 0x80 && t.single[b] == kLead && i + 1 < n;
+        const int step = twoBytes ? 2 : 1;
+        if (i + step > width) break; // would straddle the end: drop it whole
+        dest[i] = bytes[i];
+        if (twoBytes) dest[i + 1] = bytes[i + 1];
+        i += step;
+    }
+    std::memset(dest + i, ' ', size_t(width - i));
+}
+
+QByteArray encodeFixed(const QString &text, int width)
+{
+    QByteArray out(width, ' ');
+    encodeFixed(text, out.data(), width);
+    return out;
+}
+
+QString decodeField(const char *data, int len)
+{
+    const void *nul = std::memchr(data, 0, size_t(len));
+    if (nul) len = int(static_cast<const char *>(nul) - data);
+    return decodeAll(data, len);
+}
+
+QString decodeAll(const char *data, int len)
+{
+    QString s(len, Qt::Uninitialized);
+    const int n = decodeInto(tables(), reinterpret_cast<const unsigned char *>(data), len, s.data());
+    s.truncate(n);
+    return s;
+}
+
+bool isValid(const char *data, int len)
+{
+    const Tables &t = tables();
+    const auto *p = reinterpret_cast<const unsigned char *>(data);
+    int i = 0;
+    while (i < len && p[i] != 0) {
+        const unsigned char b = p[i];
+        if (b < 0x80) { ++i; continue; }
+        const char16_t s = t.single[b];
+        if (s == kInvalid) return false;
+        if (s != kLead) { ++i; continue; }
+        if (i + 1 >= len || t.pair[size_t(b << 8 | p[i + 1])] == kInvalid) return false;
+        i += 2;
+    }
+    return true;
+}
+
+} // namespace kpv::cp932

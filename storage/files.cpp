@@ -1,0 +1,27 @@
+#include "storage/files.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace kpv {
+
+bool readWholeFile(const QString &path, QByteArray &out)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    out = f.readAll();
+    return f.error() == QFileDevice::NoError;
+}
+
+bool replaceFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    if (f.write(bytes) != bytes.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+} // namespace kpv

@@ -1,0 +1,18 @@
+#pragma once
+// Whole-file reads and writes of the small shared files.
+
+#include <QByteArray>
+#include <QString>
+
+namespace kpv {
+
+// Reads the whole file. False when it cannot be opened or read.
+bool readWholeFile(const QString &path, QByteArray &out);
+
+// Replaces the file whole: the bytes are written to a new file beside it,
+// which then takes the old file's place in one step. A crash, a full disk or
+// a reader on another client never sees half a file; of two writers, the
+// last one wins. False (old file untouched) when it cannot be written.
+bool replaceFile(const QString &path, const QByteArray &bytes);
+
+} // namespace kpv

@@ -1,0 +1,53 @@
+#pragma once
+// The quoted text line format of the settings, pick-list and index files.
+//
+// A line holds fields separated by ",", ended by CR LF. A text is written in
+// double quotes without escaping (so no stored value may hold a double quote);
+// a value that was never assigned is written as nothing. Reading a field skips
+// leading spaces; a quoted field runs to the next double quote and the reader
+// then skips to the following comma or line end; any other field runs to the
+// next comma or line end and loses the spaces at both ends. A line end also
+// ends the field being read. Reading when nothing is left is a failure.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace kpv {
+
+class QuotedLineReader {
+public:
+    // text: the whole file, already decoded.
+    explicit QuotedLineReader(QString text) : m_text(std::move(text)) {}
+
+    // Reads the next field. False when the end of the text has been reached
+    // before the field (out is left unchanged).
+    bool readField(QString &out);
+    // Reads count fields; false if the text ends before all were read.
+    bool readFields(int count, QStringList &out);
+    bool atEnd() const { return m_pos >= m_text.size(); }
+
+private:
+    QString m_text;
+    qsizetype m_pos = 0;
+};
+
+// Builds lines of the format, in code page 932.
+class QuotedLineWriter {
+public:
+    // A value in double quotes (written even when empty).
+    QuotedLineWriter &quoted(const QString &value);
+    // A value that is written as nothing when empty, else in double quotes.
+    QuotedLineWriter &optional(const QString &value);
+    // Ends the line with CR LF.
+    QuotedLineWriter &endLine();
+    const QByteArray &bytes() const { return m_bytes; }
+    void reserve(qsizetype n) { m_bytes.reserve(n); }
+
+private:
+    void separator();
+    QByteArray m_bytes;
+    bool m_lineStarted = false;
+};
+
+} // namespace kpv
