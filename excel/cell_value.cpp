@@ -1,0 +1,27 @@
+#include "excel/spreadsheet.h"
+
+#include <cmath>
+
+namespace kpv::excel {
+
+QString CellValue::text() const
+{
+    switch (m_kind) {
+    case Kind::Empty:
+        return {};
+    case Kind::Text:
+        return m_text;
+    case Kind::Number:
+        break;
+    }
+    if (!std::isfinite(m_number)) return {};
+    // Whole numbers as plain digits; others with up to 15 significant digits,
+    // without trailing zeros (what a spreadsheet shows in a general cell).
+    if (m_number == std::floor(m_number) && std::fabs(m_number) < 1e15)
+        return QString::number(static_cast<long long>(m_number));
+    QString s = QString::number(m_number, 'g', 15);
+    if (s.contains(QLatin1Char('e'))) s = s.toUpper();
+    return s;
+}
+
+} // namespace kpv::excel

@@ -1,0 +1,31 @@
+#include "excel/create_from_template.h"
+
+#include "excel/file_ops.h"
+
+#include <QFileInfo>
+
+namespace kpv::excel {
+
+QString ExcelTemplatePath(const QString &clientFolder)
+{
+    QString folder = clientFolder;
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return folder + QString::fromUtf8(kExcelTemplate);
+}
+
+Result<std::unique_ptr<Workbook>> CreateFromTemplate(Spreadsheet &app, const QString &clientFolder,
+                                                     const QString &outputPath, TemplateUse use)
+{
+    const QFileInfo out(outputPath);
+    const bool exists = out.exists();
+    if (!exists || use == TemplateUse::Replace) {
+        if (exists && app.isOpen(outputPath))
+            return Failure{FailureKind::InUse, QStringLiteral("open in the application: ") + outputPath};
+        if (exists && LockedByOther(outputPath, QString()))
+            return Failure{FailureKind::InUse, QStringLiteral("open in another session: ") + outputPath};
+        if (Status s = CopyTemplateFile(ExcelTemplatePath(clientFolder), outputPath); !s) return s.failure();
+    }
+    return app.bind(outputPath, Spreadsheet::Access::Write);
+}
+
+} // namespace kpv::excel

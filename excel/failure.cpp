@@ -1,0 +1,74 @@
+#include "excel/failure.h"
+
+#include "storage/messages.h"
+
+#include <cerrno>
+
+namespace kpv::excel {
+
+FailureMessage MessageForFailure(FailureKind kind)
+{
+    const QString outputTitle = QStringLiteral("Excel出力異常");
+    switch (kind) {
+    case FailureKind::InUse:
+        return {outputTitle, QStringLiteral("既にExcelが開かれてます、Excelを閉じて再出力して下さい。　")};
+    case FailureKind::ApplicationFailed:
+        return {outputTitle, QStringLiteral("Excel自体のエラーです、Excel（Office)を確認してください。　")};
+    case FailureKind::TemplateMissing:
+        return {outputTitle, QStringLiteral("原本Excelフォルダー内のExcelファイル\r"
+                                            "　在庫出力台帳.xls\r"
+                                            "　　が見つかりません。")};
+    case FailureKind::DiskNotReady:
+        return {outputTitle, QStringLiteral("ディスクが準備されていません。　")};
+    case FailureKind::FolderMissing:
+        return {outputTitle, QStringLiteral("原本Excelフォルダーか\r"
+                                            "出力Excelフォルダーが見つかりません。\r"
+                                            "原本Excelフォルダー位置及び出力Excelフォルダー位置\r"
+                                            "　を確認してください。")};
+    case FailureKind::WorkbookNotFound:
+        return {QStringLiteral("Excel異常"), QStringLiteral("Excelファイル名称が違います。　")};
+    case FailureKind::Other:
+        break;
+    }
+    return {outputTitle,
+            QStringLiteral("Excel出力設定の問題です、マニュアルでパソコンの設定を確認してください。　")};
+}
+
+void ReportExcelFailure(Messages &messages, const Failure &failure)
+{
+    const FailureMessage m = MessageForFailure(failure.kind);
+    messages.tell(m.title, m.text);
+}
+
+FailureKind FailureKindFromErrno(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+    case ETXTBSY:
+        return FailureKind::InUse;
+    case ENOENT:
+    case ENOTDIR:
+        return FailureKind::FolderMissing;
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+#ifdef ENOMEDIUM
+    case ENOMEDIUM:
+#endif
+    case ESTALE:
+    case EHOSTDOWN:
+    case ETIMEDOUT:
+        return FailureKind::DiskNotReady;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ:
+        return FailureKind::WorkbookNotFound;
+    default:
+        return FailureKind::Other;
+    }
+}
+
+} // namespace kpv::excel

@@ -1,0 +1,107 @@
+#include "excel/file_ops.h"
+
+#include "excel/failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace kpv::excel {
+
+namespace {
+
+std::filesystem::path fsPath(const QString &path)
+{
+    return std::filesystem::path(path.toStdU16String());
+}
+
+} // namespace
+
+Status CopyTemplateFile(const QString &templatePath, const QString &target)
+{
+    const QFileInfo source(templatePath);
+    if (!source.exists()) {
+        if (!source.absoluteDir().exists())
+            return Status::fail(FailureKind::FolderMissing, QStringLiteral("template folder missing: ") + templatePath);
+        return Status::fail(FailureKind::TemplateMissing, QStringLiteral("template missing: ") + templatePath);
+    }
+    const QFileInfo out(target);
+    if (!out.absoluteDir().exists())
+        return Status::fail(FailureKind::FolderMissing, QStringLiteral("output folder missing: ") + target);
+    if (out.exists()) {
+        if (Status s = CheckWritable(target); !s) return s;
+    }
+    std::error_code ec;
+    std::filesystem::copy_file(fsPath(templatePath), fsPath(target),
+                               std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+        FailureKind kind = FailureKindFromErrno(ec.value());
+        if (kind == FailureKind::FolderMissing && QFileInfo(templatePath).exists() == false)
+            kind = FailureKind::TemplateMissing;
+        return Status::fail(kind, QStringLiteral("copy failed: ") + QString::fromStdString(ec.message()));
+    }
+    // A copy of a read-only template must still be writable for the user.
+    QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner | QFile::ReadOwner);
+    return {};
+}
+
+Status CheckWritable(const QString &path)
+{
+#ifdef _WIN32
+    if (_waccess(reinterpret_cast<const wchar_t *>(path.utf16()), 2) != 0)
+#else
+    if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
+#endif
+    {
+        const int error = errno;
+        if (error == ENOENT) return {};
+        FailureKind kind = FailureKindFromErrno(error);
+        return Status::fail(kind == FailureKind::Other ? FailureKind::InUse : kind,
+                            QStringLiteral("not writable: ") + path);
+    }
+    return {};
+}
+
+QString HostName()
+{
+#ifdef _WIN32
+    return qEnvironmentVariable("COMPUTERNAME");
+#else
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return {};
+    return QString::fromLocal8Bit(name);
+#endif
+}
+
+bool LockedByOther(const QString &path, const QString &ownProfileUrl)
+{
+    const QFileInfo info(path);
+    QFile lock(info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + QLatin1Char('#'));
+    if (!lock.exists()) return false;
+    if (!lock.open(QIODevice::ReadOnly)) return true;
+    // "office user,system user,host,date time,profile url;"
+    const QString content = QString::fromUtf8(lock.readAll()).trimmed();
+    const QStringList parts = content.split(QLatin1Char(','));
+    if (parts.size() < 5) return true;
+    QString profile = parts.mid(4).join(QLatin1Char(','));
+    if (profile.endsWith(QLatin1Char(';'))) profile.chop(1);
+    if (!ownProfileUrl.isEmpty() && profile == ownProfileUrl) return false;
+    const bool sameHost = parts.at(2) == HostName();
+    if (sameHost && profile.contains(QStringLiteral("/kpv-soffice-")) && !QFileInfo::exists(QUrl(profile).toLocalFile()))
+        return false; // left behind by a crashed session of this program
+    return true;
+}
+
+} // namespace kpv::excel
