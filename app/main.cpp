@@ -1,0 +1,37 @@
+// The program: builds the application, the message boxes and the mouse
+// pointer, the process-wide data on the program's folder, and shows the menu.
+
+#include "menu/menu_host.h"
+#include "storage/dolvb.h"
+#include "storage/text.h"
+#include "ui/qt_busy_pointer.h"
+#include "ui/qt_messages.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QFontDatabase>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    // A Japanese screen font where one is installed.
+    for (const QString &family : {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("MS UI Gothic")}) {
+        if (QFontDatabase::hasFamily(family)) {
+            QFont f(family);
+            f.setPointSize(10);
+            QApplication::setFont(f);
+            break;
+        }
+    }
+
+    kpv::ui::QtMessages messages;
+    kpv::ui::QtBusyPointer pointer;
+    kpv::Dolvb dolvb(messages, pointer);
+    dolvb.clientFolder =
+        kpv::normalizeFolderPath(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QChar(kpv::kPathSeparator));
+
+    kpv::menu::MenuHost host(dolvb);
+    host.showMenu();
+    return app.exec();
+}

@@ -1,0 +1,71 @@
+#include "menu/first_start.h"
+
+#include "menu/menu_slots.h"
+#include "storage/dolvb.h"
+#include "storage/file_names.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace kpv::menu {
+
+namespace {
+const char16_t *const kLabels[] = {u"在庫品No", u"品名", u"仕様", u"メーカー名", u"保管場所", u"単位"};
+}
+
+bool FirstStart::setUpClient(Dolvb &d)
+{
+    if (QFileInfo::exists(d.clientSettingsPath())) return false;
+    d.clientSettings.set(client::kDataFolder, d.clientFolder);
+    d.clientSettings.set(client::kPreviousDataFolder, d.clientFolder);
+    d.clientSettings.set(client::kDataFolderState, QStringLiteral("0"));
+    d.saveClientSettings(); // reports itself when the folder is not writable
+    return true;
+}
+
+bool FirstStart::setUpSharedSettings(Dolvb &d, QDate today)
+{
+    if (d.clientSettings.value(client::kDataFolder) != d.clientFolder) return false;
+    if (QFileInfo::exists(d.sharedSettingsPath())) return false;
+    if (!QFileInfo(d.clientFolder).isDir()) return false;
+    // A fresh store: nothing of a store read from another folder before may
+    // leak into the new one.
+    SettingsSlots fresh;
+    for (int list = 2; list <= 6; ++list) fresh.set(shared::kFirstPickListCount + list - 2, QStringLiteral("0"));
+    for (int i = 0; i < 6; ++i) fresh.set(shared::kFirstItemLabel + i, QString::fromUtf16(kLabels[i]));
+    fresh.set(shared::kStartMonth, businessYearApril(today));
+    d.sharedSettings = fresh;
+    return d.saveSharedSettings();
+}
+
+int FirstStart::setUpPickLists(Dolvb &d)
+{
+    if (d.dataFolder.size() < 2 || !QFileInfo(d.dataFolder).isDir()) return 0;
+    if (!QFileInfo::exists(d.sharedSettingsPath())) return 0;
+    int created = 0;
+    for (int list = 2; list <= 6; ++list) {
+        const QString path = d.dataFolder + pickListFileName(list);
+        if (QFileInfo::exists(path)) continue;
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) continue;
+        f.close();
+        d.sharedSettings.set(shared::kFirstPickListCount + list - 2, QStringLiteral("0"));
+        ++created;
+    }
+    if (created > 0) d.saveSharedSettings();
+    return created;
+}
+
+QString FirstStart::businessYearApril(QDate today)
+{
+    const int year = today.month() >= 4 ? today.year() : today.year() - 1;
+    return QStringLiteral("%1/04").arg(year, 4, 10, QLatin1Char('0'));
+}
+
+QString FirstStart::pickListFileName(int list)
+{
+    return names::pickListPrefix() + QStringLiteral("%1").arg(list, 2, 10, QLatin1Char('0')) + QStringLiteral(".dat");
+}
+
+} // namespace kpv::menu

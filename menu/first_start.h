@@ -1,0 +1,43 @@
+#pragma once
+// Setting up a new installation without asking: a client that has no
+// settings file of its own starts stand-alone on its program folder, and a
+// program folder that holds no shared data yet gets empty word lists, the
+// usual item labels and the current business year as management start.
+
+#include <QDate>
+#include <QString>
+
+namespace kpv {
+class Dolvb;
+}
+
+namespace kpv::menu {
+
+class FirstStart {
+public:
+    // A client without a ClientSettings file: slots 1 and 2 = the client
+    // folder, slot 3 = "0", saved. Call before the client settings are loaded.
+    // True when the client was set up.
+    static bool setUpClient(Dolvb &d);
+
+    // When SharedSettings is kept in the client folder (stand-alone) and its
+    // file is missing: a new store with the item labels, pick-list counts "0"
+    // and the start month, saved. A separate data folder without the file is
+    // left alone: that is a wrong data folder, which loading reports.
+    // Call before the shared settings are loaded. True when it was created.
+    static bool setUpSharedSettings(Dolvb &d, QDate today);
+
+    // Creates the pick-list files missing from an existing data folder that
+    // has its SharedSettings file, as empty lists (their counts set to "0" and
+    // saved). Returns the number of files created.
+    static int setUpPickLists(Dolvb &d);
+
+    // "yyyy/04" of the business year that contains the given day (April to
+    // March).
+    static QString businessYearApril(QDate today);
+
+    // The file name of pick-list 2..6 ("Mb在庫品02.dat").
+    static QString pickListFileName(int list);
+};
+
+} // namespace kpv::menu
