@@ -7,12 +7,19 @@
 // Folders are held with exactly one trailing separator, and paths are formed
 // by plain concatenation (folder + file name).
 
+#include "storage/index_table.h"
+#include "storage/ledger_file.h"
+#include "storage/ledger_record.h"
 #include "storage/messages.h"
+#include "storage/pick_lists.h"
 #include "storage/settings_store.h"
 
 #include <QString>
 
+#include <QDate>
+
 #include <array>
+#include <vector>
 
 namespace kpv {
 
@@ -64,9 +71,76 @@ public:
     // want to know why a load or save did not complete).
     bool sharedSettingsLoadFailed = false;
 
+    // ---- Ledger file ------------------------------------------------------
+    LedgerRecord recordBuffer;      // the record last read or about to be written
+    LedgerRecord tempRecordBuffer;  // the same for the temporary ledger
+    int recordCount = 0;            // records in the ledger, as last counted
+    int currentRecordNo = 0;        // record shown or edited (a new item: recordCount + 1)
+
+    QString ledgerPath() const;
+    QString tempLedgerPath() const;
+    // Reopens the ledger (created empty when missing) and counts it; shows the
+    // capacity message and holds the count at ledgerCapacity - 1 when full.
+    // False (count unchanged, no message) when it cannot be opened.
+    bool openLedger();
+    void closeLedger();
+    // Reads record n (1..recordCount) into recordBuffer.
+    bool readRecord(int n);
+    // Writes recordBuffer as record n and returns the number it was written
+    // to. n = recordCount + 1 appends: under the lock shared with the other
+    // clients the ledger is counted again and the record goes to its true
+    // end, so the number returned can be higher than n when another client
+    // appended meanwhile. 0 when nothing was written (the user was told).
+    int writeRecord(int n);
+
+    bool openTempLedger();   // sets currentRecordNo to the temporary ledger's count
+    bool readTempRecord(int n);
+    bool writeTempRecord(int n);
+    void deleteTempLedger();
+
+    // ---- Pick-lists -------------------------------------------------------
+    PickLists pickListTable;        // words (PickListTable) and companions (PickListIds)
+    int currentList = 0;
+    bool pickListOpenFailed = false;
+
+    QString pickListPath(int list) const;
+    void loadPickLists();
+    void readPickList(int list, const QString &fileText);
+    bool savePickLists();
+    // The "追記" of the card: asks, checks for the same word, appends at the
+    // first empty entry and saves. True when the word was appended.
+    bool appendPickListWord(const QString &entryText);
+
+    // ---- Index and totals -------------------------------------------------
+    IndexTable indexTable;
+    double totalStockValue = 0;
+    double listedStockValue = 0;
+    int foundFlag = 1;              // 1 = not found, 2 = found
+    int foundRecordNo = 0;
+    QString foundRecordText;
+
+    void rebuildIndex();
+    void buildSortIndex();
+    bool saveIndexCache();
+    void loadIndexCache();
+    // The refresh on each opening of the ledger screen: a rebuild once a day
+    // (by SharedSettings slot 13), else the cache.
+    void refreshIndex(const QDate &today);
+    void sumStockValue();
+    // recordNos: the record numbers of the narrowed list's rows in order
+    // (0 entries are skipped).
+    void sumListedStockValue(const std::vector<int> &recordNos);
+    bool findItemNumber(const QString &key);
+    bool findOtherItemNumber(const QString &key);
+
 private:
     Messages &m_messages;
     BusyPointer &m_pointer;
+    LedgerFile m_ledger;
+    LedgerFile m_tempLedger;
+
+    void tellCapacity();
+    void fillIndex(bool sortIndex);
 };
 
 } // namespace kpv

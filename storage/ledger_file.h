@@ -1,0 +1,56 @@
+#pragma once
+// The ledger file on disk: fixed 926-byte records numbered from 1.
+//
+// The record count is the file length divided by 926, rounded to the nearest
+// whole number with ties to even (3 records and 500 bytes count 4; 3 records
+// and 400 bytes count 3). A trailing partial record reads NUL-filled. Every
+// write is a whole record; a write past the end first fills the gap with
+// NULs, so the file always grows by whole records.
+//
+// Appending takes a lock file beside the ledger, shared by every client of
+// the data folder, recounts the file and writes at its true end, so two
+// clients appending at the same moment get different record numbers.
+
+#include "storage/ledger_record.h"
+
+#include <QFile>
+#include <QString>
+
+namespace kpv {
+
+class LedgerFile {
+public:
+    explicit LedgerFile(QString path = QString()) : m_file(std::move(path)) {}
+
+    void setPath(const QString &path);
+    QString path() const { return m_file.fileName(); }
+
+    // Opens for reading and writing, creating an empty file when missing.
+    bool open();
+    void close() { m_file.close(); }
+    bool isOpen() const { return m_file.isOpen(); }
+
+    qint64 length() const { return m_file.size(); }
+    static int countRecords(qint64 length);
+    int countRecords() const { return countRecords(length()); }
+
+    // Reads record n (from 1). False when no byte of it is in the file.
+    bool read(int n, LedgerRecord &record);
+    // Reads up to count whole or partial records starting at record first into
+    // buffer (926 bytes each, the last one NUL-filled); returns the number read.
+    int readBlock(int first, int count, QByteArray &buffer);
+    // Writes the record (its line end set to CR LF) as record n.
+    bool write(int n, LedgerRecord &record);
+
+    enum class AppendResult { Appended, Full, Busy, Failed };
+    // Appends under the shared lock. recordNo gets the number written. Full
+    // when the true end is already beyond capacity records.
+    AppendResult append(LedgerRecord &record, int capacity, int &recordNo);
+
+    QString lockPath() const { return m_file.fileName() + QStringLiteral(".lock"); }
+
+private:
+    QFile m_file;
+};
+
+} // namespace kpv
