@@ -1,0 +1,43 @@
+// kpvtool: the administrator's check of the shared files of a data folder.
+//   kpvtool dump DATAFOLDER      one JSON object per ledger record
+//   kpvtool settings FILE        the 50 slots of a settings file as a JSON array
+//   kpvtool check DATAFOLDER     findings, one per line; exit 0 clean, 1 findings, 2 unreadable
+#include "checks.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: kpvtool dump DATAFOLDER | settings FILE | check DATAFOLDER\n");
+        return 2;
+    }
+    const QString command = args.at(1);
+    const QString target = args.at(2);
+    if (command == QLatin1String("dump")) {
+        if (kpv::tool::dumpLedger(target, stdout)) return 0;
+        std::fprintf(stderr, "kpvtool: cannot read the ledger in %s\n", qPrintable(target));
+        return 2;
+    }
+    if (command == QLatin1String("settings")) {
+        if (kpv::tool::dumpSettings(target, stdout)) return 0;
+        std::fprintf(stderr, "kpvtool: cannot read %s\n", qPrintable(target));
+        return 2;
+    }
+    if (command == QLatin1String("check")) {
+        const auto r = kpv::tool::checkDataFolder(target);
+        if (!r.readable) {
+            std::fprintf(stderr, "kpvtool: cannot read the folder %s\n", qPrintable(target));
+            return 2;
+        }
+        for (const QString &line : r.findings) std::printf("%s\n", line.toUtf8().constData());
+        return r.findings.isEmpty() ? 0 : 1;
+    }
+    std::fprintf(stderr, "kpvtool: unknown command %s\n", qPrintable(command));
+    return 2;
+}
