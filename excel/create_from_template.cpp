@@ -25,6 +25,11 @@ Result<std::unique_ptr<Workbook>> CreateFromTemplate(Spreadsheet &app, const QSt
             return Failure{FailureKind::InUse, QStringLiteral("open in another session: ") + outputPath};
         if (Status s = CopyTemplateFile(ExcelTemplatePath(clientFolder), outputPath); !s) return s.failure();
     }
+    else if (!app.isOpen(outputPath)) {
+        if (Status s = CheckWritable(outputPath); !s) return s.failure();
+        if (LockedByOther(outputPath, QString()))
+            return Failure{FailureKind::InUse, QStringLiteral("open in another session: ") + outputPath};
+    }
     return app.bind(outputPath, Spreadsheet::Access::Write);
 }
 

@@ -59,6 +59,11 @@ Status CopyTemplateFile(const QString &templatePath, const QString &target)
 
 Status CheckWritable(const QString &path)
 {
+    // A file marked read-only counts as not writable even for a user who
+    // could override the mark (an administrator): the user asked for it.
+    const QFileInfo info(path);
+    if (info.exists() && !(info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)))
+        return Status::fail(FailureKind::InUse, QStringLiteral("read-only: ") + path);
 #ifdef _WIN32
     if (_waccess(reinterpret_cast<const wchar_t *>(path.utf16()), 2) != 0)
 #else

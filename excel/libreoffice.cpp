@@ -130,10 +130,11 @@ sal_Int32 charactersToMm100(double characters)
 
 double mm100ToCharacters(sal_Int32 mm100)
 {
+    // Back to whole width units as the file stores them, then as Excel shows them.
     const double twips = mm100 * 1440.0 / 2540.0;
-    const double units = twips / 111.0 * 256.0;
+    const double units = std::round(twips / 111.0 * 256.0);
     const double chars = (units / 256.0 * 7.0 - 5.0) / 7.0;
-    return std::round(chars * 100.0) / 100.0;
+    return std::trunc(chars * 100.0 + 0.5) / 100.0;
 }
 
 sal_Int32 pointsToMm100(double points)
@@ -634,6 +635,29 @@ private:
     bool m_events = true;
 };
 
+// The book's default font. Japanese text takes the Asian face, which the .xls
+// file then names: name the one Japanese Excel users have (a substitute
+// renders it here). LibreOffice reads a stored book back with its own default
+// Asian face, so books bound for writing get the name again. A new book also
+// gets Arial for the rest (metric-compatible Liberation Sans renders it, so
+// widths in characters come out right).
+void setDefaultFonts(const Reference<css::frame::XModel> &model, bool newBook)
+{
+    Reference<css::style::XStyleFamiliesSupplier> families(model, UNO_QUERY_THROW);
+    Reference<css::container::XNameAccess> cellStyles(families->getStyleFamilies()->getByName(name("CellStyles")),
+                                                      UNO_QUERY_THROW);
+    Reference<css::beans::XPropertySet> def(cellStyles->getByName(name("Default")), UNO_QUERY_THROW);
+    const OUString asian = ou(QStringLiteral("ＭＳ Ｐゴシック"));
+    OUString current;
+    def->getPropertyValue(name("CharFontNameAsian")) >>= current;
+    if (current != asian) def->setPropertyValue(name("CharFontNameAsian"), any(asian));
+    if (newBook) {
+        def->setPropertyValue(name("CharFontName"), any(name("Arial")));
+        def->setPropertyValue(name("CharHeight"), any(11.0f));
+        def->setPropertyValue(name("CharHeightAsian"), any(11.0f));
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -890,6 +914,7 @@ Result<std::unique_ptr<Workbook>> LibreOffice::bind(const QString &path, Access 
             return;
         }
         model.set(component, UNO_QUERY_THROW);
+        if (access == Access::Write) setDefaultFonts(model, false);
     });
     if (!s) {
         if (s.kind() == FailureKind::Other || s.kind() == FailureKind::InUse)
@@ -910,18 +935,7 @@ Result<std::unique_ptr<Workbook>> LibreOffice::createNew()
         args.getArray()[0] = prop("Hidden", any(true));
         model.set(loader->loadComponentFromURL(name("private:factory/scalc"), name("_blank"), 0, args),
                   UNO_QUERY_THROW);
-        // The book's default font: Japanese text takes the Asian face, so name
-        // the one Japanese Excel users have (a substitute renders it here);
-        // Arial for the rest (metric-compatible Liberation Sans renders it, so
-        // column widths in characters come out right).
-        Reference<css::style::XStyleFamiliesSupplier> families(model, UNO_QUERY_THROW);
-        Reference<css::container::XNameAccess> cellStyles(
-            families->getStyleFamilies()->getByName(name("CellStyles")), UNO_QUERY_THROW);
-        Reference<css::beans::XPropertySet> def(cellStyles->getByName(name("Default")), UNO_QUERY_THROW);
-        def->setPropertyValue(name("CharFontName"), any(name("Arial")));
-        def->setPropertyValue(name("CharFontNameAsian"), any(ou(QStringLiteral("ＭＳ Ｐゴシック"))));
-        def->setPropertyValue(name("CharHeight"), any(11.0f));
-        def->setPropertyValue(name("CharHeightAsian"), any(11.0f));
+        setDefaultFonts(model, true);
     });
     if (!s) return s.failure();
     return std::unique_ptr<Workbook>(std::make_unique<LoWorkbook>(d->session, model, QString()));

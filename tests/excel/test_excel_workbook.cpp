@@ -1,0 +1,253 @@
+// Every operation round-trips through a stored .xls, on the suite's shared
+// office; binding by path returns the open workbook.
+
+#include "excel/create_from_template.h"
+#include "excel/libreoffice.h"
+#include "xls_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace kpv::excel;
+using kpv::testing::XlsReader;
+
+namespace {
+
+class Workbooks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(qEnvironmentVariableIsEmpty("KPV_SOFFICE_PIPE")) << "run through ctest (shared office)";
+        ASSERT_TRUE(m_dir.isValid());
+        m_office = std::make_unique<LibreOffice>();
+    }
+    void TearDown() override
+    {
+        for (auto &b : m_books) b->close();
+        m_books.clear();
+        m_office.reset();
+    }
+    Workbook &keep(Result<std::unique_ptr<Workbook>> r)
+    {
+        EXPECT_TRUE(r.ok()) << (r.ok() ? "" : r.failure().detail.toStdString());
+        if (!r.ok()) throw std::runtime_error("no workbook");
+        m_books.push_back(std::move(r.value()));
+        return *m_books.back();
+    }
+    // Stores the book, closes it and opens the stored file again.
+    Workbook &reopen(Workbook &book, const QString &path)
+    {
+        EXPECT_TRUE(book.storeAsXls(path).ok());
+        EXPECT_TRUE(book.close().ok());
+        for (auto it = m_books.begin(); it != m_books.end(); ++it)
+            if (it->get() == &book) {
+                m_books.erase(it);
+                break;
+            }
+        return keep(m_office->bind(path));
+    }
+    QString path(const QString &name) const { return m_dir.path() + QLatin1Char('/') + name; }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<LibreOffice> m_office;
+    std::vector<std::unique_ptr<Workbook>> m_books;
+};
+
+} // namespace
+
+TEST_F(Workbooks, ValuesSurviveStoreAndReload)
+{
+    Workbook &book = keep(m_office->createNew());
+    Worksheet &s = book.firstSheet();
+    ASSERT_TRUE(s.setTextFormatAllCells());
+    const struct {
+        int row, col;
+        CellValue value;
+    } cells[] = {
+        {1, 1, CellValue(QStringLiteral("在庫品仕様"))},
+        {2, 3, CellValue(QStringLiteral("0089325"))},  // leading zeros stay
+        {3, 2, CellValue(QStringLiteral("ＡＢＣ　全角 スペース "))},
+        {4, 30, CellValue(QStringLiteral("2025/04"))}, // not a date
+        {5, 5, CellValue(QStringLiteral("TRUE"))},
+        {6, 6, CellValue::number(1234.5)},
+        {7, 1, CellValue(QStringLiteral("行1\n行2"))},
+    };
+    for (const auto &c : cells) ASSERT_TRUE(s.setCell(c.row, c.col, c.value));
+    const QString file = path(QStringLiteral("値の往復.xls"));
+    Workbook &again = reopen(book, file);
+    for (const auto &c : cells) {
+        auto v = again.firstSheet().cell(c.row, c.col);
+        ASSERT_TRUE(v.ok());
+        EXPECT_EQ(v.value(), c.value) << c.row << "," << c.col << " " << v.value().text().toStdString();
+    }
+    EXPECT_TRUE(again.firstSheet().cell(9, 9).value().isEmpty());
+    EXPECT_TRUE(again.firstSheet().format(50, 50).value().textFormat);
+
+    XlsReader xls(file);
+    ASSERT_TRUE(xls.ok());
+    EXPECT_EQ(xls.biffVersion(), 8);
+    EXPECT_EQ(xls.text(1, 1), QStringLiteral("在庫品仕様"));
+    EXPECT_EQ(xls.text(2, 3), QStringLiteral("0089325"));
+    EXPECT_FALSE(xls.isNumber(2, 3));
+    EXPECT_EQ(xls.text(4, 30), QStringLiteral("2025/04"));
+    EXPECT_EQ(xls.text(6, 6), QStringLiteral("1234.5"));
+}
+
+TEST_F(Workbooks, BlocksRoundTripInOneCall)
+{
+    Workbook &book = keep(m_office->createNew());
+    Block block(200, 29);
+    for (int r = 0; r < block.rows(); ++r)
+        for (int c = 0; c < block.columns(); ++c) {
+            if ((r + c) % 7 == 0) continue; // empty
+            if (c % 3 == 0)
+                block.at(r, c) = CellValue::number(r * 100 + c + 0.25);
+            else
+                block.at(r, c) = CellValue(QStringLiteral("品%1-%2").arg(r).arg(c, 3, 10, QLatin1Char('0')));
+        }
+    ASSERT_TRUE(book.setScreenUpdating(false));
+    ASSERT_TRUE(book.firstSheet().writeBlock(5, 3, block));
+    ASSERT_TRUE(book.setScreenUpdating(true));
+    const QString file = path(QStringLiteral("block.xls"));
+    Workbook &again = reopen(book, file);
+    auto back = again.firstSheet().readBlock(Range::of(5, 3, 5 + 199, 3 + 28));
+    ASSERT_TRUE(back.ok());
+    for (int r = 0; r < block.rows(); ++r)
+        for (int c = 0; c < block.columns(); ++c)
+            ASSERT_EQ(back->at(r, c), block.at(r, c)) << r << "," << c;
+    XlsReader xls(file);
+    EXPECT_EQ(xls.text(5 + 1, 3 + 2), QStringLiteral("品1-002"));
+    EXPECT_EQ(xls.text(5 + 10, 3 + 3), QStringLiteral("1003.25"));
+}
+
+TEST_F(Workbooks, FormattingSurvivesStoreAndReload)
+{
+    Workbook &book = keep(m_office->createNew());
+    Worksheet &s = book.firstSheet();
+    ASSERT_TRUE(s.setCell(4, 2, QStringLiteral("在庫品番号")));
+    ASSERT_TRUE(s.setColumnWidth(1, 4));
+    ASSERT_TRUE(s.setColumnWidth(2, 20));
+    ASSERT_TRUE(s.setColumnWidth(5, 40));
+    ASSERT_TRUE(s.setRowHeight(Range::of(6, 2, 36, 6), 20));
+    ASSERT_TRUE(s.setInteriorColor(Range::cell(4, 2), 16777184)); // FFFFE0: red E0, green FF, blue FF
+    ASSERT_TRUE(s.setInteriorColor(Range::of(4, 3, 4, 6), 255)); // red
+    ASSERT_TRUE(s.setFontSize(Range::cell(4, 2), 12));
+    ASSERT_TRUE(s.setBold(Range::cell(4, 2), true));
+    ASSERT_TRUE(s.setCentred(Range::cell(4, 2)));
+    ASSERT_TRUE(s.setBorder(Range::of(4, 2, 4, 3), Border::Top));
+    ASSERT_TRUE(s.setBorder(Range::of(4, 2, 4, 3), Border::Bottom));
+    ASSERT_TRUE(s.setBorder(Range::of(10, 2, 14, 6), Border::InsideVertical));
+    ASSERT_TRUE(s.setBorder(Range::of(10, 2, 14, 6), Border::InsideHorizontal));
+    ASSERT_TRUE(s.setBorder(Range::of(10, 2, 14, 6), Border::Left));
+    ASSERT_TRUE(s.setBorder(Range::of(10, 2, 14, 6), Border::Right));
+    EXPECT_DOUBLE_EQ(s.columnWidth(1).value(), 4);
+    EXPECT_DOUBLE_EQ(s.columnWidth(2).value(), 20);
+    EXPECT_DOUBLE_EQ(s.columnWidth(5).value(), 40);
+
+    Workbook &again = reopen(book, path(QStringLiteral("書式.xls")));
+    Worksheet &t = again.firstSheet();
+    // LibreOffice reads widths back through its own rounding of the stored units.
+    EXPECT_NEAR(t.columnWidth(1).value(), 4, 0.05);
+    EXPECT_NEAR(t.columnWidth(2).value(), 20, 0.05);
+    EXPECT_NEAR(t.columnWidth(5).value(), 40, 0.05);
+    EXPECT_NEAR(t.rowHeight(6).value(), 20, 0.05);
+    EXPECT_NEAR(t.rowHeight(36).value(), 20, 0.05);
+    const CellFormat b4 = t.format(4, 2).value();
+    EXPECT_EQ(b4.interiorColor, 16777184);
+    EXPECT_DOUBLE_EQ(b4.fontSize, 12);
+    EXPECT_TRUE(b4.bold);
+    EXPECT_TRUE(b4.centred);
+    // The file names the Japanese face for Japanese text (read back as the cell's font).
+    EXPECT_EQ(b4.fontName, QStringLiteral("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(t.format(4, 6).value().interiorColor, 255);
+    EXPECT_EQ(t.format(5, 2).value().interiorColor, -1);
+    EXPECT_FALSE(t.format(5, 2).value().bold);
+    EXPECT_TRUE(t.hasBorder(Range::of(4, 2, 4, 3), Border::Top).value());
+    EXPECT_TRUE(t.hasBorder(Range::of(4, 2, 4, 3), Border::Bottom).value());
+    EXPECT_FALSE(t.hasBorder(Range::of(4, 2, 4, 3), Border::Left).value());
+    for (Border b : {Border::Left, Border::Right, Border::InsideVertical, Border::InsideHorizontal})
+        EXPECT_TRUE(t.hasBorder(Range::of(10, 2, 14, 6), b).value()) << int(b);
+    EXPECT_FALSE(t.hasBorder(Range::of(10, 2, 14, 6), Border::Top).value());
+}
+
+TEST_F(Workbooks, BindReturnsTheOpenWorkbook)
+{
+    const QString file = path(QStringLiteral("在庫品仕様1001.xls"));
+    {
+        Workbook &book = keep(m_office->createNew());
+        ASSERT_TRUE(book.storeAsXls(file));
+    }
+    Workbook &first = keep(m_office->bind(file));
+    ASSERT_TRUE(first.firstSheet().setCell(8, 4, QStringLiteral("未保存の記入")));
+    EXPECT_TRUE(m_office->isOpen(file));
+
+    // The same file by another spelling of its path, and through a link.
+    QDir().mkpath(path(QStringLiteral("sub")));
+    const QString link = path(QStringLiteral("link.xls"));
+    ASSERT_TRUE(QFile::link(file, link));
+    for (const QString &p : {path(QStringLiteral("sub/../在庫品仕様1001.xls")), link}) {
+        auto again = m_office->bind(p);
+        ASSERT_TRUE(again.ok());
+        EXPECT_EQ(again.value()->firstSheet().cell(8, 4).value().text(), QStringLiteral("未保存の記入"));
+        EXPECT_EQ(again.value()->path(), first.path());
+    }
+}
+
+TEST_F(Workbooks, WhatIsNoWorkbookIsReported)
+{
+    EXPECT_EQ(m_office->bind(path(QStringLiteral("ない.xls"))).kind(), FailureKind::WorkbookNotFound);
+    QFile text(path(QStringLiteral("memo.txt")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a workbook\n");
+    text.close();
+    EXPECT_EQ(m_office->bind(text.fileName()).kind(), FailureKind::WorkbookNotFound);
+}
+
+TEST_F(Workbooks, OutputFromTemplateKeepsEarlierContentAndRefusesInUse)
+{
+    // A client folder with a real template.
+    const QString client = path(QStringLiteral("client/"));
+    QDir().mkpath(client + QStringLiteral("原本Excel"));
+    {
+        Workbook &t = keep(m_office->createNew());
+        ASSERT_TRUE(t.storeAsXls(ExcelTemplatePath(client)));
+        ASSERT_TRUE(t.close());
+        m_books.clear();
+    }
+    const QString out = path(QStringLiteral("在庫品仕様A-1.xls"));
+    {
+        auto book = CreateFromTemplate(*m_office, client, out);
+        ASSERT_TRUE(book.ok()) << book.failure().detail.toStdString();
+        ASSERT_TRUE(book.value()->firstSheet().setCell(8, 4, QStringLiteral("ユーザーの記入")));
+        ASSERT_TRUE(book.value()->storeAsXls(out));
+        ASSERT_TRUE(book.value()->setApplicationVisible(true));
+        ASSERT_TRUE(book.value()->activateFirstSheet());
+        ASSERT_TRUE(book.value()->setWindowVisible(true));
+    }
+    // Still open: the same book comes back with the user's entry.
+    {
+        auto book = CreateFromTemplate(*m_office, client, out);
+        ASSERT_TRUE(book.ok());
+        EXPECT_EQ(book.value()->firstSheet().cell(8, 4).value().text(), QStringLiteral("ユーザーの記入"));
+        // Replacing the file under the open book is refused.
+        EXPECT_EQ(CreateFromTemplate(*m_office, client, out, TemplateUse::Replace).kind(), FailureKind::InUse);
+        ASSERT_TRUE(book.value()->close());
+    }
+    // Closed: the stored file is reused, and the entry is still there.
+    {
+        auto book = CreateFromTemplate(*m_office, client, out);
+        ASSERT_TRUE(book.ok());
+        EXPECT_EQ(book.value()->firstSheet().cell(8, 4).value().text(), QStringLiteral("ユーザーの記入"));
+        ASSERT_TRUE(book.value()->close());
+    }
+    // Read-only output.
+    QFile::setPermissions(out, QFile::ReadOwner | QFile::ReadGroup);
+    EXPECT_EQ(CreateFromTemplate(*m_office, client, out).kind(), FailureKind::InUse);
+    EXPECT_EQ(m_office->bind(out, Spreadsheet::Access::Write).kind(), FailureKind::InUse);
+    auto readable = m_office->bind(out); // an import may still read it
+    ASSERT_TRUE(readable.ok());
+    readable.value()->close();
+}
