@@ -44,16 +44,22 @@ int FirstStart::setUpPickLists(Dolvb &d)
     if (d.dataFolder.size() < 2 || !QFileInfo(d.dataFolder).isDir()) return 0;
     if (!QFileInfo::exists(d.sharedSettingsPath())) return 0;
     int created = 0;
+    bool countsChanged = false;
     for (int list = 2; list <= 6; ++list) {
         const QString path = d.dataFolder + pickListFileName(list);
         if (QFileInfo::exists(path)) continue;
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) continue;
         f.close();
-        d.sharedSettings.set(shared::kFirstPickListCount + list - 2, QStringLiteral("0"));
         ++created;
+        // An empty list counts no entries; an empty count already reads 0.
+        const int slot = shared::kFirstPickListCount + list - 2;
+        if (d.sharedSettings.number(slot) != 0) {
+            d.sharedSettings.set(slot, QStringLiteral("0"));
+            countsChanged = true;
+        }
     }
-    if (created > 0) d.saveSharedSettings();
+    if (countsChanged) d.saveSharedSettings();
     return created;
 }
 

@@ -24,12 +24,13 @@ public:
     // file is missing: a new store with the item labels, pick-list counts "0"
     // and the start month, saved. A separate data folder without the file is
     // left alone: that is a wrong data folder, which loading reports.
-    // Call before the shared settings are loaded. True when it was created.
+    // Call after the shared settings were loaded (the new store replaces
+    // what the load left in memory). True when it was created.
     static bool setUpSharedSettings(Dolvb &d, QDate today);
 
     // Creates the pick-list files missing from an existing data folder that
-    // has its SharedSettings file, as empty lists (their counts set to "0" and
-    // saved). Returns the number of files created.
+    // has its SharedSettings file, as empty lists (a count that says
+    // otherwise is set to "0" and saved). Returns the number of files created.
     static int setUpPickLists(Dolvb &d);
 
     // "yyyy/04" of the business year that contains the given day (April to

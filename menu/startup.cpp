@@ -21,8 +21,10 @@ MenuLayout StartupSequence::run(Dolvb &d, QDate today)
     FirstStart::setUpClient(d);
     d.loadClientSettings();
     d.dataFolder = normalizeFolderPath(d.clientSettings.value(client::kDataFolder));
-    FirstStart::setUpSharedSettings(d, today);
     d.loadSharedSettings();
+    // After the load: a wrong data folder answered "はい" has just moved the
+    // client back to its own folder, which may be new.
+    FirstStart::setUpSharedSettings(d, today);
     FirstStart::setUpPickLists(d);
     d.pointer().setBusy(false);
 
