@@ -251,6 +251,11 @@ QString decodeAll(const char *data, int len)
     return s;
 }
 
+int decodeTo(const char *data, int len, char16_t *dest)
+{
+    return decodeInto(tables(), reinterpret_cast<const unsigned char *>(data), len, reinterpret_cast<QChar *>(dest));
+}
+
 bool isValid(const char *data, int len)
 {
     const Tables &t = tables();

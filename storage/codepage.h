@@ -53,6 +53,10 @@ inline QString decodeField(const QByteArray &bytes) { return decodeField(bytes.c
 QString decodeAll(const char *data, int len);
 inline QString decodeAll(const QByteArray &bytes) { return decodeAll(bytes.constData(), int(bytes.size())); }
 
+// Decodes len bytes into dest (room for len characters: CP932 never
+// yields more characters than bytes); returns the number written.
+int decodeTo(const char *data, int len, char16_t *dest);
+
 // True when the bytes (up to the first NUL) hold only valid CP932.
 bool isValid(const char *data, int len);
 

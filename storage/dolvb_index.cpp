@@ -20,8 +20,13 @@ void Dolvb::fillIndex(bool sortIndex)
 {
     if (!openLedger()) return;
     if (!sortIndex) totalStockValue = 0;
-    QByteArray block;
     const int count = recordCount;
+    indexTable.reset(size_t(count) * 48);
+    QByteArray block;
+    const auto put = [this](int row, int column, const char *bytes) {
+        char16_t *dest = indexTable.beginCell(LedgerRecord::kFieldWidth);
+        indexTable.commitCell(row, column, size_t(decodeCleanFieldTo(bytes, LedgerRecord::kFieldWidth, dest)));
+    };
     for (int first = 1; first <= count; first += kBlockRecords) {
         const int want = std::min(kBlockRecords, count - first + 1);
         const int got = m_ledger.readBlock(first, want, block);
@@ -29,24 +34,20 @@ void Dolvb::fillIndex(bool sortIndex)
             const int i = first + k;
             if (k >= got) {
                 // Counted but not in the file: reads as an empty record.
-                for (int c = 1; c <= 5; ++c) indexTable.set(i, c, QString());
                 if (sortIndex) indexTable.set(i, 5, QString::number(i));
                 continue;
             }
             const char *rec = block.constData() + qsizetype(k) * LedgerRecord::kSize;
-            for (int f = 0; f < 4; ++f) indexTable.set(i, f + 1, decodeCleanField(fieldAt(rec, f), LedgerRecord::kFieldWidth));
+            for (int f = 0; f < 4; ++f) put(i, f + 1, fieldAt(rec, f));
             if (sortIndex) {
                 indexTable.set(i, 5, QString::number(i));
             } else {
-                indexTable.set(i, 5, decodeCleanField(fieldAt(rec, 6), LedgerRecord::kFieldWidth));
+                put(i, 5, fieldAt(rec, 6));
                 totalStockValue += fieldNumberOf(fieldAt(rec, 6), LedgerRecord::kFieldWidth);
             }
             if (i == count) recordBuffer = LedgerRecord::fromBytes(rec, LedgerRecord::kSize);
         }
     }
-    // Rows past the ledger describe nothing: a stale row would make the
-    // item-number check find an item that is gone.
-    indexTable.clearFrom(count + 1);
     closeLedger();
 }
 
@@ -85,6 +86,7 @@ void Dolvb::loadIndexCache()
     bool ok = readWholeFile(dataFolder + names::indexCacheRead(), bytes);
     if (ok) {
         QuotedLineReader reader(cp932::decodeAll(bytes));
+        indexTable.reset(size_t(bytes.size()));
         QString v;
         for (int i = 1; ok && i <= recordCount; ++i) {
             for (int c = 1; c <= 5 && ok; ++c) {
@@ -92,7 +94,6 @@ void Dolvb::loadIndexCache()
                 if (ok) indexTable.set(i, c, v);
             }
         }
-        if (ok) indexTable.clearFrom(recordCount + 1);
     }
     if (!ok) {
         rebuildIndex();
