@@ -37,6 +37,8 @@ sleep 3
 kill -0 "$app_pid" 2>/dev/null || { echo "The program ended before the screenshot." >&2; exit 1; }
 
 mkdir -p "$(dirname "$out")"
-DISPLAY=":$display" import -window root -crop 1290x720+38+0 +repage "$work/shot.png"
+# The menu is 1280 x 660 pixels, centred on the screen and 13 pixels higher
+# (no window manager runs, so it has no frame).
+DISPLAY=":$display" import -window root -crop 1280x660+43+41 +repage "$work/shot.png"
 mv "$work/shot.png" "$out"
 echo "Wrote $out"
