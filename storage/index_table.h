@@ -37,6 +37,7 @@ public:
         s.length = uint32_t(text.size());
         m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());
     }
+    void set(int row, int column, const QString &text) { set(row, column, QStringView(text)); }
     // Empties every row and the character store (before a complete refill).
     void reset(size_t expectedChars = 0)
     {
