@@ -132,7 +132,9 @@ TEST_F(PickListFiles, AppendCases)
         EXPECT_EQ(db.appendPickListWord(c.word), c.appended) << c.name;
         EXPECT_EQ(messages.log().front().text, QStringLiteral("項目リストに ") + c.word + QStringLiteral(" を追加しますか？\r※リスト最下部に追加され")) << c.name;
         EXPECT_EQ(messages.count() > 1 ? messages.last().text : QString(), c.told) << c.name;
-        if (c.appended) EXPECT_EQ(db.pickListTable.word(c.entry, 3), c.word) << c.name;
+        if (c.appended) {
+            EXPECT_EQ(db.pickListTable.word(c.entry, 3), c.word) << c.name;
+        }
         EXPECT_EQ(db.sharedSettings.value(4), QString::number(c.newCount)) << c.name;
         EXPECT_EQ(pointer.busy(), false);
         if (c.appended) {
@@ -260,7 +262,9 @@ TEST_F(Index, DailyCheck)
         EXPECT_TRUE(db.dailyIndexChecked);
         SettingsSlots saved;
         readSettingsFile(db.sharedSettingsPath(), saved);
-        if (c.rebuilt) EXPECT_EQ(saved.value(13), "2025/06/02") << c.slot13.toStdString();
+        if (c.rebuilt) {
+            EXPECT_EQ(saved.value(13), "2025/06/02") << c.slot13.toStdString();
+        }
         EXPECT_EQ(db.sharedSettings.value(13), c.rebuilt ? QStringLiteral("2025/06/02") : c.slot13);
         // Either way the cache file is written (no "Ma在庫No.dat" exists, so the load rebuilds too).
         EXPECT_TRUE(QFile::exists(data + names::indexCacheWritten())) << c.slot13.toStdString();
