@@ -15,6 +15,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The menu unloads while a work screen is open and comes back when the
+    // screen closes: the program ends by the menu, not by its last window.
+    QApplication::setQuitOnLastWindowClosed(false);
     // A Japanese screen font where one is installed.
     for (const QString &family : {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("MS UI Gothic")}) {
         if (QFontDatabase::hasFamily(family)) {

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QCloseEvent>
 #include <QPushButton>
 
 namespace kpv::menu {
@@ -437,7 +438,15 @@ void DolvMenu::setAdministratorLabelsVisible(bool visible)
 
 void DolvMenu::openScreen(Screen s)
 {
-    if (m_gates.open(s) == GateResult::OpenedInstead) close();
+    if (m_gates.open(s) != GateResult::OpenedInstead) return;
+    m_unloadingForScreen = true;
+    close();
+}
+
+void DolvMenu::closeEvent(QCloseEvent *e)
+{
+    QWidget::closeEvent(e);
+    if (!m_unloadingForScreen && m_endProgram) m_endProgram();
 }
 
 void DolvMenu::toggle(Switch s)

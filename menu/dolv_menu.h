@@ -39,6 +39,11 @@ public:
     const MenuLayout &layoutState() const { return m_layout; }
     const HiddenClicks &hiddenClicks() const { return m_clicks; }
 
+protected:
+    // Closing the menu by its frame ends the program, unless it is unloading
+    // for a work screen.
+    void closeEvent(QCloseEvent *e) override;
+
 private:
     void build();
     void load(QDate today);
@@ -67,6 +72,7 @@ private:
     OptionSwitches m_switches;
     HiddenClicks m_clicks;
     MenuLayout m_layout;
+    bool m_unloadingForScreen = false;
 
     ui::PictureBox *m_picture1 = nullptr;
     QLabel *m_logo = nullptr;

@@ -1,6 +1,7 @@
 // The menu window: what the start-up lays out, the hidden panels, the switch
 // boxes, the login panel across a return to the menu, the palette.
 #include "menu/dolv_menu.h"
+#include "menu/menu_host.h"
 #include "menu/menu_slots.h"
 #include "menu_world.h"
 #include "ui/colours.h"
@@ -10,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QApplication>
+#include <QPointer>
 #include <QTest>
 
 using namespace kpv;
@@ -237,6 +240,7 @@ private slots:
         QCOMPARE(f.c->opener.opened.size(), size_t(1));
         QCOMPARE(f.c->opener.opened[0], Screen::Ledger);
         QVERIFY(!m->isVisible()); // the menu unloads
+        QCOMPARE(f.exits, 0);     // and the program goes on
 
         const int messagesBefore = f.c->messages.count();
         auto back = f.load(); // the ledger closes: the menu loads anew
@@ -279,6 +283,31 @@ private slots:
         QCOMPARE(readSlots(f.c->clientFile()).value(7), QStringLiteral("1600"));
         click(m, "Command6");
         QCOMPARE(f.exits, 1);
+        m->show();
+        m->close(); // closing the window by its frame ends the program too
+        QCOMPARE(f.exits, 2);
+    }
+
+    void aClosedScreenBringsTheMenuBack()
+    {
+        Fixture f;
+        MenuHost host(f.c->d);
+        host.showMenu();
+        QPointer<DolvMenu> first = host.menu();
+        click(first, "Command1");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first.isNull()); // unloaded
+        QWidget *ledger = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("Form11") && w->isVisible()) ledger = w;
+        QVERIFY(ledger);
+        QCOMPARE(ledger->windowTitle(), QStringLiteral("KPV予備品管理20261209"));
+        ledger->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(host.menu());
+        QVERIFY(host.menu()->isVisible());
+        QCOMPARE(f.c->d.subScreenOpened, 1);
+        delete host.menu();
     }
 
     void explanations()
