@@ -9,9 +9,15 @@ ClickLabel::ClickLabel(QWidget *parent, const QString &name, const QString &text
     if (!name.isEmpty()) setObjectName(name);
 }
 
+void ClickLabel::mousePressEvent(QMouseEvent *e)
+{
+    e->accept(); // so that the release comes here
+}
+
 void ClickLabel::mouseReleaseEvent(QMouseEvent *e)
 {
-    QLabel::mouseReleaseEvent(e);
+    // The click belongs to this label only, never to the panel beneath.
+    e->accept();
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
 }
 
@@ -20,10 +26,18 @@ PictureBox::PictureBox(QWidget *parent, const QString &name) : QFrame(parent)
     if (!name.isEmpty()) setObjectName(name);
 }
 
+void PictureBox::mousePressEvent(QMouseEvent *e)
+{
+    e->accept(); // so that the release comes here
+}
+
 void PictureBox::mouseReleaseEvent(QMouseEvent *e)
 {
-    QFrame::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+    e->accept();
+    // A click on a plain caption inside the panel reaches the panel through
+    // the caption; it is the caption's click, not the background's.
+    const QPoint at = e->position().toPoint();
+    if (e->button() == Qt::LeftButton && rect().contains(at) && !childAt(at)) emit clicked();
 }
 
 } // namespace kpv::ui

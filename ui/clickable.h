@@ -16,6 +16,7 @@ signals:
     void clicked();
 
 protected:
+    void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
 };
 
@@ -30,6 +31,7 @@ signals:
     void clicked();
 
 protected:
+    void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
 };
 
