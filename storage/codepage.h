@@ -57,6 +57,14 @@ inline QString decodeAll(const QByteArray &bytes) { return decodeAll(bytes.const
 // yields more characters than bytes); returns the number written.
 int decodeTo(const char *data, int len, char16_t *dest);
 
+// Decodes len bytes up to the first NUL, ASCII spaces trimmed at both ends,
+// into dest (room for len characters; dest beyond the returned length may be
+// overwritten); returns the number written. The same text as cutting and
+// trimming the bytes first and decoding them with decodeTo. A NUL or space
+// byte is never the second byte of a double-byte character, so this is also
+// the decoded text cut at its first NUL and trimmed.
+int decodeTrimmedTo(const char *data, int len, char16_t *dest);
+
 // True when the bytes (up to the first NUL) hold only valid CP932.
 bool isValid(const char *data, int len);
 

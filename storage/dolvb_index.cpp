@@ -25,7 +25,7 @@ void Dolvb::fillIndex(bool sortIndex)
     QByteArray block;
     const auto put = [this](int row, int column, const char *bytes) {
         char16_t *dest = indexTable.beginCell(LedgerRecord::kFieldWidth);
-        indexTable.commitCell(row, column, size_t(decodeCleanFieldTo(bytes, LedgerRecord::kFieldWidth, dest)));
+        indexTable.commitCell(row, column, size_t(cp932::decodeTrimmedTo(bytes, LedgerRecord::kFieldWidth, dest)));
     };
     for (int first = 1; first <= count; first += kBlockRecords) {
         const int want = std::min(kBlockRecords, count - first + 1);

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -32,18 +33,19 @@ public:
     void set(int row, int column, QStringView text)
     {
         if (!valid(row, column)) return;
-        Span &s = m_rows[size_t(row)][size_t(column - 1)];
-        s.offset = uint32_t(m_chars.size());
-        s.length = uint32_t(text.size());
-        m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());
+        const size_t length = size_t(text.size());
+        char16_t *dest = room(length);
+        std::copy(text.utf16(), text.utf16() + length, dest);
+        m_rows[size_t(row)][size_t(column - 1)] = Span{uint32_t(m_used), uint32_t(length)};
+        m_used += length;
     }
     void set(int row, int column, const QString &text) { set(row, column, QStringView(text)); }
     // Empties every row and the character store (before a complete refill).
     void reset(size_t expectedChars = 0)
     {
-        for (auto &row : m_rows) row = {};
-        m_chars.clear();
-        m_chars.reserve(expectedChars);
+        std::fill(m_rows.begin(), m_rows.end(), std::array<Span, 5>{});
+        m_used = 0;
+        if (m_chars.size() < expectedChars) m_chars.resize(expectedChars);
     }
     // Empties rows first..50010.
     void clearFrom(int first)
@@ -54,17 +56,13 @@ public:
 
     // For the fill of a whole row: room for up to maxLength characters of a
     // cell, then commit with the length written.
-    char16_t *beginCell(size_t maxLength)
-    {
-        m_pending = m_chars.size();
-        m_chars.resize(m_pending + maxLength);
-        return m_chars.data() + m_pending;
-    }
+    // Characters of the room past the committed length are not kept.
+    char16_t *beginCell(size_t maxLength) { return room(maxLength); }
     void commitCell(int row, int column, size_t length)
     {
-        m_chars.resize(m_pending + length);
         if (!valid(row, column)) return;
-        m_rows[size_t(row)][size_t(column - 1)] = Span{uint32_t(m_pending), uint32_t(length)};
+        m_rows[size_t(row)][size_t(column - 1)] = Span{uint32_t(m_used), uint32_t(length)};
+        m_used += length;
     }
 
 private:
@@ -73,10 +71,18 @@ private:
         uint32_t length = 0;
     };
     static bool valid(int row, int column) { return row >= 0 && row < kRows && column >= 1 && column <= 5; }
+    // Room for n more characters after the used ones. The store only grows:
+    // it is sized once and reused by every refill, so a refill writes into
+    // memory that is already there.
+    char16_t *room(size_t n)
+    {
+        if (m_chars.size() < m_used + n) m_chars.resize(std::max(m_chars.size() * 2, m_used + n));
+        return m_chars.data() + m_used;
+    }
 
     std::vector<std::array<Span, 5>> m_rows;
-    std::vector<char16_t> m_chars;
-    size_t m_pending = 0;
+    std::vector<char16_t> m_chars; // the first m_used characters hold the texts
+    size_t m_used = 0;
 };
 
 } // namespace kpv

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -12,6 +13,20 @@ double leadingNumber(const char *data, int len)
     int i = 0;
     while (i < len && data[i] == ' ') ++i;
     const int start = i;
+    {
+        // Nearly every stored number is a plain integer: up to 15 digits are
+        // exact in a double, so they need not go through the general parser.
+        int j = i;
+        const bool negative = j < len && data[j] == '-';
+        if (j < len && (data[j] == '+' || data[j] == '-')) ++j;
+        const int digitsStart = j;
+        uint64_t v = 0;
+        while (j < len && j - digitsStart < 16 && data[j] >= '0' && data[j] <= '9') v = v * 10 + uint64_t(data[j++] - '0');
+        const int digits = j - digitsStart;
+        if (digits > 0 && digits <= 15 &&
+            (j == len || (data[j] != '.' && data[j] != 'e' && data[j] != 'E' && !(data[j] >= '0' && data[j] <= '9'))))
+            return negative ? -double(v) : double(v);
+    }
     if (i < len && (data[i] == '+' || data[i] == '-')) ++i;
     const int mantissaStart = i;
     while (i < len && data[i] >= '0' && data[i] <= '9') ++i;
