@@ -264,17 +264,22 @@ int decodeTo(const char *data, int len, char16_t *dest)
 
 namespace {
 // The general form: cut at NUL, trim, decode.
-int decodeTrimmedPlain(const Tables &t, const unsigned char *p, int len, char16_t *dest)
+int decodeTrimmedPlain(const unsigned char *p, int len, char16_t *dest)
 {
     const void *nul = std::memchr(p, 0, size_t(len));
     int end = nul ? int(static_cast<const unsigned char *>(nul) - p) : len;
     while (end > 0 && p[end - 1] == ' ') --end;
     int begin = 0;
     while (begin < end && p[begin] == ' ') ++begin;
-    return decodeInto(t, p + begin, end - begin, reinterpret_cast<QChar *>(dest));
+    return decodeInto(tables(), p + begin, end - begin, reinterpret_cast<QChar *>(dest));
 }
 
 #if KPV_CP932_SSE2
+[[gnu::noinline]] int decodeTrimmedText(const unsigned char *p, int n, char16_t *dest)
+{
+    return decodeInto(tables(), p, n, reinterpret_cast<QChar *>(dest));
+}
+
 inline void widenStore(char16_t *dest, __m128i bytes)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -282,51 +287,56 @@ inline void widenStore(char16_t *dest, __m128i bytes)
     _mm_storeu_si128(reinterpret_cast<__m128i *>(dest + 8), _mm_unpackhi_epi8(bytes, zero));
 }
 inline __m128i load16(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
+
+// Two loads cover the len bytes (overlapping when len < 32); bit i of each
+// mask describes byte i. The cut and the trim come from the masks, and ASCII
+// text is widened sixteen bytes at a time without the table.
+template <int len>
+inline int decodeTrimmedFixed(const unsigned char *p, char16_t *dest)
+{
+    static_assert(len >= 16 && len <= 32);
+    constexpr int shift = len - 16;
+    constexpr uint32_t all = len == 32 ? ~0u : (1u << len) - 1;
+    const __m128i lo = load16(p);
+    const __m128i hi = load16(p + len - 16);
+    const auto mask = [&](__m128i a, __m128i b) {
+        return (uint32_t(_mm_movemask_epi8(a)) | uint32_t(_mm_movemask_epi8(b)) << shift) & all;
+    };
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i space = _mm_set1_epi8(' ');
+    const uint32_t nuls = mask(_mm_cmpeq_epi8(lo, zero), _mm_cmpeq_epi8(hi, zero));
+    const uint32_t spaces = mask(_mm_cmpeq_epi8(lo, space), _mm_cmpeq_epi8(hi, space));
+    const uint32_t kept = (nuls - 1) & ~nuls & all; // the bytes before the first NUL
+    const uint32_t text = kept & ~spaces;
+    if (text == 0) return 0;
+    const int begin = std::countr_zero(text);
+    const int end = 32 - std::countl_zero(text);
+    const int n = end - begin;
+    // Every byte of 0x80 and above before the cut lies between begin and end.
+    if ((mask(lo, hi) & kept) != 0) return decodeTrimmedText(p + begin, n, dest);
+    if (n > 16) {
+        widenStore(dest, load16(p + begin));
+        widenStore(dest + n - 16, load16(p + end - 16));
+    } else if (begin + 16 <= len) {
+        widenStore(dest, load16(p + begin));
+    } else {
+        for (int i = 0; i < n; ++i) dest[i] = char16_t(p[begin + i]);
+    }
+    return n;
+}
 #endif
 } // namespace
 
 // Index rebuilds decode a quarter of a million fields, most of them short
-// ASCII or padding: the cut and the trim are found for all bytes at once, and
-// ASCII text is widened without the table.
+// text followed by padding.
 int decodeTrimmedTo(const char *data, int len, char16_t *dest)
 {
-    const Tables &t = tables();
     const auto *p = reinterpret_cast<const unsigned char *>(data);
 #if KPV_CP932_SSE2
-    if (len >= 16 && len <= 32) {
-        // Two loads cover the bytes (overlapping when len < 32); bit i of each
-        // mask describes byte i.
-        const __m128i lo = load16(p);
-        const __m128i hi = load16(p + len - 16);
-        const int shift = len - 16;
-        const uint32_t all = len == 32 ? ~0u : (1u << len) - 1;
-        const auto mask = [&](__m128i a, __m128i b) {
-            return (uint32_t(_mm_movemask_epi8(a)) | uint32_t(_mm_movemask_epi8(b)) << shift) & all;
-        };
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i space = _mm_set1_epi8(' ');
-        const uint32_t nuls = mask(_mm_cmpeq_epi8(lo, zero), _mm_cmpeq_epi8(hi, zero));
-        const uint32_t spaces = mask(_mm_cmpeq_epi8(lo, space), _mm_cmpeq_epi8(hi, space));
-        const uint32_t kept = nuls ? (1u << std::countr_zero(nuls)) - 1 : all;
-        const uint32_t text = kept & ~spaces;
-        if (text == 0) return 0;
-        const int begin = std::countr_zero(text);
-        const int end = 32 - std::countl_zero(text);
-        const int n = end - begin;
-        // Every byte of 0x80 and above before the cut lies between begin and end.
-        if ((mask(lo, hi) & kept) != 0) return decodeInto(t, p + begin, n, reinterpret_cast<QChar *>(dest));
-        if (n > 16) {
-            widenStore(dest, load16(p + begin));
-            widenStore(dest + n - 16, load16(p + end - 16));
-        } else if (begin + 16 <= len) {
-            widenStore(dest, load16(p + begin));
-        } else {
-            for (int i = 0; i < n; ++i) dest[i] = char16_t(p[begin + i]);
-        }
-        return n;
-    }
+    // The ledger's text fields are 28 bytes wide: their width is built in.
+    if (len == 28) return decodeTrimmedFixed<28>(p, dest);
 #endif
-    return decodeTrimmedPlain(t, p, len, dest);
+    return decodeTrimmedPlain(p, len, dest);
 }
 
 bool isValid(const char *data, int len)

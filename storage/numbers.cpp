@@ -1,5 +1,6 @@
 #include "storage/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -20,11 +21,16 @@ double leadingNumber(const char *data, int len)
         const bool negative = j < len && data[j] == '-';
         if (j < len && (data[j] == '+' || data[j] == '-')) ++j;
         const int digitsStart = j;
+        const int digitsEnd = std::min(len, digitsStart + 16);
         uint64_t v = 0;
-        while (j < len && j - digitsStart < 16 && data[j] >= '0' && data[j] <= '9') v = v * 10 + uint64_t(data[j++] - '0');
+        unsigned d;
+        while (j < digitsEnd && (d = unsigned(uint8_t(data[j])) - '0') < 10) {
+            v = v * 10 + d;
+            ++j;
+        }
         const int digits = j - digitsStart;
         if (digits > 0 && digits <= 15 &&
-            (j == len || (data[j] != '.' && data[j] != 'e' && data[j] != 'E' && !(data[j] >= '0' && data[j] <= '9'))))
+            (j == len || (data[j] != '.' && data[j] != 'e' && data[j] != 'E' && unsigned(uint8_t(data[j])) - '0' >= 10)))
             return negative ? -double(v) : double(v);
     }
     if (i < len && (data[i] == '+' || data[i] == '-')) ++i;
