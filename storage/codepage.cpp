@@ -263,42 +263,29 @@ int decodeTo(const char *data, int len, char16_t *dest)
 }
 
 namespace {
-// The general form: cut at NUL, trim, decode.
-int decodeTrimmedPlain(const unsigned char *p, int len, char16_t *dest)
+// The general form: cut at NUL, trim.
+int trimmedRangePlain(const unsigned char *p, int len, int &begin)
 {
     const void *nul = std::memchr(p, 0, size_t(len));
     int end = nul ? int(static_cast<const unsigned char *>(nul) - p) : len;
     while (end > 0 && p[end - 1] == ' ') --end;
-    int begin = 0;
+    begin = 0;
     while (begin < end && p[begin] == ' ') ++begin;
-    return decodeInto(tables(), p + begin, end - begin, reinterpret_cast<QChar *>(dest));
+    return end - begin;
 }
 
 #if KPV_CP932_SSE2
-[[gnu::noinline]] int decodeTrimmedText(const unsigned char *p, int n, char16_t *dest)
-{
-    return decodeInto(tables(), p, n, reinterpret_cast<QChar *>(dest));
-}
-
-inline void widenStore(char16_t *dest, __m128i bytes)
-{
-    const __m128i zero = _mm_setzero_si128();
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dest), _mm_unpacklo_epi8(bytes, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dest + 8), _mm_unpackhi_epi8(bytes, zero));
-}
 inline __m128i load16(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
+inline void store16(char *dest, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i *>(dest), bytes); }
 
 // Two loads cover the len bytes (overlapping when len < 32); bit i of each
-// mask describes byte i. The cut and the trim come from the masks, and ASCII
-// text is widened sixteen bytes at a time without the table.
+// mask describes byte i, and the cut and the trim come from the masks.
 template <int len>
-inline int decodeTrimmedFixed(const unsigned char *p, char16_t *dest)
+inline int trimmedRangeFixed(__m128i lo, __m128i hi, int &begin)
 {
     static_assert(len >= 16 && len <= 32);
     constexpr int shift = len - 16;
     constexpr uint32_t all = len == 32 ? ~0u : (1u << len) - 1;
-    const __m128i lo = load16(p);
-    const __m128i hi = load16(p + len - 16);
     const auto mask = [&](__m128i a, __m128i b) {
         return (uint32_t(_mm_movemask_epi8(a)) | uint32_t(_mm_movemask_epi8(b)) << shift) & all;
     };
@@ -306,37 +293,48 @@ inline int decodeTrimmedFixed(const unsigned char *p, char16_t *dest)
     const __m128i space = _mm_set1_epi8(' ');
     const uint32_t nuls = mask(_mm_cmpeq_epi8(lo, zero), _mm_cmpeq_epi8(hi, zero));
     const uint32_t spaces = mask(_mm_cmpeq_epi8(lo, space), _mm_cmpeq_epi8(hi, space));
-    const uint32_t kept = (nuls - 1) & ~nuls & all; // the bytes before the first NUL
-    const uint32_t text = kept & ~spaces;
-    if (text == 0) return 0;
-    const int begin = std::countr_zero(text);
-    const int end = 32 - std::countl_zero(text);
-    const int n = end - begin;
-    // Every byte of 0x80 and above before the cut lies between begin and end.
-    if ((mask(lo, hi) & kept) != 0) return decodeTrimmedText(p + begin, n, dest);
-    if (n > 16) {
-        widenStore(dest, load16(p + begin));
-        widenStore(dest + n - 16, load16(p + end - 16));
-    } else if (begin + 16 <= len) {
-        widenStore(dest, load16(p + begin));
-    } else {
-        for (int i = 0; i < n; ++i) dest[i] = char16_t(p[begin + i]);
-    }
-    return n;
+    const uint32_t text = (nuls - 1) & ~nuls & all & ~spaces; // before the first NUL, not a space
+    begin = text == 0 ? 0 : std::countr_zero(text);
+    return text == 0 ? 0 : 32 - std::countl_zero(text) - begin;
 }
 #endif
 } // namespace
 
-// Index rebuilds decode a quarter of a million fields, most of them short
-// text followed by padding.
-int decodeTrimmedTo(const char *data, int len, char16_t *dest)
+// Index rebuilds clean a quarter of a million fields, most of them short
+// text followed by padding; the ledger's text fields are 28 bytes wide, and
+// that width is built in.
+int trimmedRange(const char *data, int len, int &begin)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(data);
 #if KPV_CP932_SSE2
-    // The ledger's text fields are 28 bytes wide: their width is built in.
-    if (len == 28) return decodeTrimmedFixed<28>(p, dest);
+    if (len == 28) return trimmedRangeFixed<28>(load16(p), load16(p + 12), begin);
 #endif
-    return decodeTrimmedPlain(p, len, dest);
+    return trimmedRangePlain(p, len, begin);
+}
+
+// The whole field is copied in two moves whatever its text, and the text's
+// place in the copy is found from the same two loads: no branch on the
+// text's length.
+int copyField(const char *data, int len, char *dest, int &begin)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(data);
+#if KPV_CP932_SSE2
+    if (len == 28) {
+        const __m128i lo = load16(p), hi = load16(p + 12);
+        store16(dest, lo);
+        store16(dest + 12, hi);
+        return trimmedRangeFixed<28>(lo, hi, begin);
+    }
+#endif
+    std::memcpy(dest, p, size_t(len));
+    return trimmedRangePlain(p, len, begin);
+}
+
+int decodeTrimmedTo(const char *data, int len, char16_t *dest)
+{
+    int begin;
+    const int n = trimmedRange(data, len, begin);
+    return decodeTo(data + begin, n, dest);
 }
 
 bool isValid(const char *data, int len)

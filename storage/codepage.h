@@ -57,12 +57,20 @@ inline QString decodeAll(const QByteArray &bytes) { return decodeAll(bytes.const
 // yields more characters than bytes); returns the number written.
 int decodeTo(const char *data, int len, char16_t *dest);
 
-// Decodes len bytes up to the first NUL, ASCII spaces trimmed at both ends,
-// into dest (room for len characters; dest beyond the returned length may be
-// overwritten); returns the number written. The same text as cutting and
-// trimming the bytes first and decoding them with decodeTo. A NUL or space
-// byte is never the second byte of a double-byte character, so this is also
-// the decoded text cut at its first NUL and trimmed.
+// The cleaned bytes of a fixed-width field: up to the first NUL, ASCII
+// spaces trimmed at both ends. Sets begin and returns their length. Trimming
+// the bytes is the same as trimming the text: a NUL or space byte is never
+// the second byte of a double-byte character, so the cleaned bytes decode to
+// the decoded field cut at its first NUL and trimmed.
+int trimmedRange(const char *data, int len, int &begin);
+
+// Copies the len bytes at data to dest (room for len bytes) and finds the
+// cleaned bytes (see trimmedRange) among them: dest[begin, begin + the
+// returned length) hold them.
+int copyField(const char *data, int len, char *dest, int &begin);
+
+// Decodes the cleaned bytes (see trimmedRange) into dest (room for len
+// characters); returns the number written.
 int decodeTrimmedTo(const char *data, int len, char16_t *dest);
 
 // True when the bytes (up to the first NUL) hold only valid CP932.

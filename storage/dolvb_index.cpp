@@ -7,6 +7,10 @@
 #include "storage/numbers.h"
 #include "storage/quoted_lines.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
 namespace kpv {
 
 namespace {
@@ -14,6 +18,43 @@ namespace {
 // in the processor's cache when its records are decoded.
 constexpr int kBlockRecords = 512;
 inline const char *fieldAt(const char *record, int n) { return record + LedgerRecord::fieldOffset(n); }
+
+// The record number as the text of a cell.
+void setNumber(IndexTable &table, int row, int column, int number)
+{
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    table.setBytes(row, column, digits, size_t(end - digits));
+}
+
+// The first row of first..last other than skip whose item number reads as
+// key; 0 when there is none.
+int findItemRow(const IndexTable &table, const QString &key, int first, int last, int skip)
+{
+    // Every character a valid item number decodes to can be stored, so a key
+    // with a character that cannot is in no row. The one character that can
+    // come out of the ledger without being storable is U+FFFD, for bytes that
+    // are not code page 932: such an item number cannot be what anyone typed,
+    // and it is not found even by a key holding U+FFFD.
+    QByteArray k;
+    if (!cp932::encode(key, k)) return 0;
+    const bool asciiKey = std::all_of(k.cbegin(), k.cend(), [](char c) { return uchar(c) < 0x80; });
+    for (int i = first; i <= last; ++i) {
+        if (i == skip) continue;
+        const QByteArrayView item = table.bytes(i, 1);
+        // A character always takes the same number of bytes, in whichever of
+        // its codes it is stored.
+        if (item.size() != k.size()) continue;
+        // Equal bytes of a valid key are the same text.
+        if (std::memcmp(item.data(), k.constData(), size_t(k.size())) == 0) return i;
+        // Different bytes can still be the same text: a few hundred
+        // characters (NEC and IBM extensions) have two double-byte codes, and
+        // the key is encoded with one of them. No byte of 0x80 and above reads
+        // as ASCII, so an ASCII key only ever matches its own bytes.
+        if (!asciiKey && table.value(i, 1) == key) return i;
+    }
+    return 0;
+}
 } // namespace
 
 // One pass over the ledger in large blocks: the same result as reading each
@@ -23,11 +64,14 @@ void Dolvb::fillIndex(bool sortIndex)
     if (!openLedger()) return;
     if (!sortIndex) totalStockValue = 0;
     const int count = recordCount;
-    indexTable.reset(size_t(count) * 48);
+    indexTable.startRefill(count, size_t(count) * 64);
     QByteArray block;
+    // The cells keep the cleaned bytes of the fields (decoded when asked for).
     const auto put = [this](int row, int column, const char *bytes) {
-        char16_t *dest = indexTable.beginCell(LedgerRecord::kFieldWidth);
-        indexTable.commitCell(row, column, size_t(cp932::decodeTrimmedTo(bytes, LedgerRecord::kFieldWidth, dest)));
+        char *dest = indexTable.beginCell(LedgerRecord::kFieldWidth);
+        int begin;
+        const int length = cp932::copyField(bytes, LedgerRecord::kFieldWidth, dest, begin);
+        indexTable.commitCell(row, column, size_t(begin), size_t(length));
     };
     for (int first = 1; first <= count; first += kBlockRecords) {
         const int want = std::min(kBlockRecords, count - first + 1);
@@ -36,13 +80,14 @@ void Dolvb::fillIndex(bool sortIndex)
             const int i = first + k;
             if (k >= got) {
                 // Counted but not in the file: reads as an empty record.
-                if (sortIndex) indexTable.set(i, 5, QString::number(i));
+                for (int c = 1; c <= 5; ++c) indexTable.commitCell(i, c, 0, 0);
+                if (sortIndex) setNumber(indexTable, i, 5, i);
                 continue;
             }
             const char *rec = block.constData() + qsizetype(k) * LedgerRecord::kSize;
             for (int f = 0; f < 4; ++f) put(i, f + 1, fieldAt(rec, f));
             if (sortIndex) {
-                indexTable.set(i, 5, QString::number(i));
+                setNumber(indexTable, i, 5, i);
             } else {
                 put(i, 5, fieldAt(rec, 6));
                 totalStockValue += fieldNumberOf(fieldAt(rec, 6), LedgerRecord::kFieldWidth);
@@ -73,7 +118,7 @@ bool Dolvb::saveIndexCache()
     QuotedLineWriter w;
     w.reserve(qsizetype(recordCount) * 64);
     for (int i = 1; i <= recordCount; ++i) {
-        for (int c = 1; c <= 5; ++c) w.quoted(indexTable.value(i, c));
+        for (int c = 1; c <= 5; ++c) w.quotedBytes(indexTable.bytes(i, c)); // already code page 932
         w.endLine();
     }
     return replaceFile(dataFolder + names::indexCacheWritten(), w.bytes());
@@ -87,13 +132,13 @@ void Dolvb::loadIndexCache()
     QByteArray bytes;
     bool ok = readWholeFile(dataFolder + names::indexCacheRead(), bytes);
     if (ok) {
-        QuotedLineReader reader(cp932::decodeAll(bytes));
+        QuotedByteReader reader(bytes);
         indexTable.reset(size_t(bytes.size()));
-        QString v;
+        QByteArrayView v;
         for (int i = 1; ok && i <= recordCount; ++i) {
             for (int c = 1; c <= 5 && ok; ++c) {
                 ok = reader.readField(v);
-                if (ok) indexTable.set(i, c, v);
+                if (ok) indexTable.setBytes(i, c, v.data(), size_t(v.size()));
             }
         }
     }
@@ -152,35 +197,26 @@ bool Dolvb::findItemNumber(const QString &key)
 {
     BusyGuard busy(m_pointer);
     openLedger();
-    foundFlag = 1;
-    const int last = std::min(recordCount + 1, IndexTable::kRows - 1);
-    for (int i = 1; i <= last; ++i) {
-        if (indexTable.itemNumber(i) == key) {
-            foundFlag = 2;
-            foundRecordNo = i;
-            foundRecordText = QString::number(i);
-            break;
-        }
+    const int row = findItemRow(indexTable, key, 1, std::min(recordCount + 1, IndexTable::kRows - 1), 0);
+    foundFlag = row > 0 ? 2 : 1;
+    if (row > 0) {
+        foundRecordNo = row;
+        foundRecordText = QString::number(row);
     }
-    return foundFlag == 2;
+    return row > 0;
 }
 
 bool Dolvb::findOtherItemNumber(const QString &key)
 {
     BusyGuard busy(m_pointer);
     openLedger();
-    foundFlag = 1;
-    const int last = std::min(recordCount, IndexTable::kRows - 1);
-    for (int i = 1; i <= last; ++i) {
-        if (i == currentRecordNo) continue;
-        if (indexTable.itemNumber(i) == key) {
-            foundFlag = 2;
-            foundRecordNo = i;
-            foundRecordText = QString::number(i);
-            break;
-        }
+    const int row = findItemRow(indexTable, key, 1, std::min(recordCount, IndexTable::kRows - 1), currentRecordNo);
+    foundFlag = row > 0 ? 2 : 1;
+    if (row > 0) {
+        foundRecordNo = row;
+        foundRecordText = QString::number(row);
     }
-    return foundFlag == 2;
+    return row > 0;
 }
 
 } // namespace kpv

@@ -3,15 +3,20 @@
 // 0..50010), columns 1..5 hold values; the other columns (0, 6..11) exist
 // and stay empty.
 //
-// The texts live in one character store instead of one allocation each, so
-// that filling 50,000 rows costs little more than reading the ledger.
+// Each value is held as its code page 932 bytes, the way the ledger and the
+// index cache file store it, all in one byte store instead of one allocation
+// each, and is decoded only when it is asked for: filling 50,000 rows then
+// costs little more than reading the ledger.
 
+#include "storage/codepage.h"
+
+#include <QByteArrayView>
 #include <QString>
-#include <QStringView>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace kpv {
@@ -23,46 +28,60 @@ public:
 
     IndexTable() : m_rows(kRows) {}
 
-    QString value(int row, int column) const { return view(row, column).toString(); }
-    QStringView view(int row, int column) const
+    QString value(int row, int column) const
+    {
+        const QByteArrayView b = bytes(row, column);
+        return cp932::decodeAll(b.data(), int(b.size()));
+    }
+    // The stored bytes of a value (code page 932).
+    QByteArrayView bytes(int row, int column) const
     {
         if (!valid(row, column)) return {};
         const Span s = m_rows[size_t(row)][size_t(column - 1)];
-        return QStringView(m_chars.data() + s.offset, qsizetype(s.length));
+        return QByteArrayView(m_bytes.data() + s.offset, qsizetype(s.length));
     }
-    void set(int row, int column, QStringView text)
+    // Stores text as the ledger would. False, and the value left as it was,
+    // when text holds a character code page 932 cannot store (such a value
+    // can come neither from the ledger nor from the cache file).
+    bool set(int row, int column, const QString &text)
+    {
+        QByteArray b;
+        if (!valid(row, column) || !cp932::encode(text, b)) return false;
+        setBytes(row, column, b.constData(), size_t(b.size()));
+        return true;
+    }
+    void setBytes(int row, int column, const char *data, size_t length)
     {
         if (!valid(row, column)) return;
-        const size_t length = size_t(text.size());
-        char16_t *dest = room(length);
-        std::copy(text.utf16(), text.utf16() + length, dest);
-        m_rows[size_t(row)][size_t(column - 1)] = Span{uint32_t(m_used), uint32_t(length)};
-        m_used += length;
+        std::memcpy(room(length), data, length);
+        commitCell(row, column, 0, length);
     }
-    void set(int row, int column, const QString &text) { set(row, column, QStringView(text)); }
-    // Empties every row and the character store (before a complete refill).
-    void reset(size_t expectedChars = 0)
+    // Empties every row and the byte store (before a complete refill).
+    void reset(size_t expectedBytes = 0) { startRefill(0, expectedBytes); }
+    // Empties the byte store and every row but 1..rows, which the caller
+    // then fills whole (every column) with beginCell and commitCell.
+    void startRefill(int rows, size_t expectedBytes)
     {
-        std::fill(m_rows.begin(), m_rows.end(), std::array<Span, 5>{});
+        m_rows[0] = {};
+        clearFrom(std::max(rows + 1, 1));
         m_used = 0;
-        if (m_chars.size() < expectedChars) m_chars.resize(expectedChars);
+        if (m_bytes.size() < expectedBytes) m_bytes.resize(expectedBytes);
     }
     // Empties rows first..50010.
     void clearFrom(int first)
     {
         for (int r = first < 0 ? 0 : first; r < kRows; ++r) m_rows[size_t(r)] = {};
     }
-    QStringView itemNumber(int row) const { return view(row, 1); }
 
-    // For the fill of a whole row: room for up to maxLength characters of a
-    // cell, then commit with the length written.
-    // Characters of the room past the committed length are not kept.
-    char16_t *beginCell(size_t maxLength) { return room(maxLength); }
-    void commitCell(int row, int column, size_t length)
+    // For the fill of a whole row: room for up to maxBytes bytes of a cell,
+    // then commit with where the value lies in the room: it starts skip bytes
+    // in and is length bytes long. Bytes of the room after it are not kept.
+    char *beginCell(size_t maxBytes) { return room(maxBytes); }
+    void commitCell(int row, int column, size_t skip, size_t length)
     {
         if (!valid(row, column)) return;
-        m_rows[size_t(row)][size_t(column - 1)] = Span{uint32_t(m_used), uint32_t(length)};
-        m_used += length;
+        m_rows[size_t(row)][size_t(column - 1)] = Span{uint32_t(m_used + skip), uint32_t(length)};
+        m_used += skip + length;
     }
 
 private:
@@ -71,17 +90,17 @@ private:
         uint32_t length = 0;
     };
     static bool valid(int row, int column) { return row >= 0 && row < kRows && column >= 1 && column <= 5; }
-    // Room for n more characters after the used ones. The store only grows:
-    // it is sized once and reused by every refill, so a refill writes into
-    // memory that is already there.
-    char16_t *room(size_t n)
+    // Room for n more bytes after the used ones. The store only grows: it is
+    // sized once and reused by every refill, so a refill writes into memory
+    // that is already there.
+    char *room(size_t n)
     {
-        if (m_chars.size() < m_used + n) m_chars.resize(std::max(m_chars.size() * 2, m_used + n));
-        return m_chars.data() + m_used;
+        if (m_bytes.size() < m_used + n) m_bytes.resize(std::max(m_bytes.size() * 2, m_used + n));
+        return m_bytes.data() + m_used;
     }
 
     std::vector<std::array<Span, 5>> m_rows;
-    std::vector<char16_t> m_chars; // the first m_used characters hold the texts
+    std::vector<char> m_bytes; // the first m_used bytes hold the values
     size_t m_used = 0;
 };
 

@@ -7,36 +7,16 @@
 
 namespace kpv {
 
-namespace {
-// The bytes of the cleaned text: up to the first NUL, spaces trimmed. A
-// space byte is never the second byte of a double-byte character, so the
-// spaces can be trimmed before decoding.
-inline void cleanBytes(const char *data, int width, int &begin, int &end)
-{
-    // Fields are mostly padding: skip it eight bytes at a time.
-    constexpr uint64_t kSpaces = 0x2020202020202020ull;
-    const void *nul = std::memchr(data, 0, size_t(width));
-    end = nul ? int(static_cast<const char *>(nul) - data) : width;
-    uint64_t word;
-    while (end >= 8 && (std::memcpy(&word, data + end - 8, 8), word == kSpaces)) end -= 8;
-    while (end > 0 && data[end - 1] == ' ') --end;
-    begin = 0;
-    while (begin < end && data[begin] == ' ') ++begin;
-}
-} // namespace
-
 QString decodeCleanField(const char *data, int width)
 {
-    int begin, end;
-    cleanBytes(data, width, begin, end);
-    return cp932::decodeAll(data + begin, end - begin);
+    int begin;
+    const int n = cp932::trimmedRange(data, width, begin);
+    return cp932::decodeAll(data + begin, n);
 }
 
 int decodeCleanFieldTo(const char *data, int width, char16_t *dest)
 {
-    int begin, end;
-    cleanBytes(data, width, begin, end);
-    return cp932::decodeTo(data + begin, end - begin, dest);
+    return cp932::decodeTrimmedTo(data, width, dest);
 }
 
 double fieldNumberOf(const char *data, int width)

@@ -1,49 +1,70 @@
 #include "storage/quoted_lines.h"
 
 #include "storage/codepage.h"
-#include "storage/text.h"
+
+#include <algorithm>
 
 namespace kpv {
 
 namespace {
-inline bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
+inline char16_t unitAt(QStringView text, qsizetype i) { return text[i].unicode(); }
+inline char16_t unitAt(QByteArrayView text, qsizetype i) { return uchar(text[i]); }
+inline bool isLineEnd(char16_t c) { return c == u'\r' || c == u'\n'; }
+
+// Finds the next field of text from pos: its value is text[begin, end), pos
+// moves past its delimiter. False when nothing is left.
+template <typename View>
+bool nextField(View text, qsizetype &pos, qsizetype &begin, qsizetype &end)
+{
+    const qsizetype n = text.size();
+    const auto at = [&](qsizetype i) { return unitAt(text, i); };
+    qsizetype p = pos;
+    while (p < n && at(p) == u' ') ++p;
+    if (p >= n) {
+        pos = n;
+        return false;
+    }
+    if (at(p) == u'"') {
+        begin = p + 1;
+        end = begin;
+        while (end < n && at(end) != u'"') ++end;
+        p = end + 1;
+        while (p < n && at(p) != u',' && !isLineEnd(at(p))) ++p;
+    } else {
+        begin = p;
+        while (p < n && at(p) != u',' && !isLineEnd(at(p))) ++p;
+        end = p;
+        while (begin < end && at(end - 1) == u' ') --end; // leading spaces are already skipped
+    }
+    // Consume the delimiter: a comma, or a line end (CR LF counts as one).
+    if (p < n) {
+        if (at(p) == u',') {
+            ++p;
+        } else if (at(p) == u'\r') {
+            ++p;
+            if (p < n && at(p) == u'\n') ++p;
+        } else if (at(p) == u'\n') {
+            ++p;
+        }
+    }
+    pos = std::min(p, n);
+    return true;
+}
 } // namespace
 
 bool QuotedLineReader::readField(QString &out)
 {
-    const qsizetype n = m_text.size();
-    qsizetype p = m_pos;
-    while (p < n && m_text.at(p) == u' ') ++p;
-    if (p >= n) {
-        m_pos = n;
-        return false;
-    }
-    QString value;
-    if (m_text.at(p) == u'"') {
-        const qsizetype start = p + 1;
-        qsizetype close = m_text.indexOf(u'"', start);
-        if (close < 0) close = n;
-        value = m_text.mid(start, close - start);
-        p = close + 1;
-        while (p < n && m_text.at(p) != u',' && !isLineEnd(m_text.at(p))) ++p;
-    } else {
-        const qsizetype start = p;
-        while (p < n && m_text.at(p) != u',' && !isLineEnd(m_text.at(p))) ++p;
-        value = trimSpaces(m_text.mid(start, p - start));
-    }
-    // Consume the delimiter: a comma, or a line end (CR LF counts as one).
-    if (p < n) {
-        if (m_text.at(p) == u',') {
-            ++p;
-        } else if (m_text.at(p) == u'\r') {
-            ++p;
-            if (p < n && m_text.at(p) == u'\n') ++p;
-        } else if (m_text.at(p) == u'\n') {
-            ++p;
-        }
-    }
-    m_pos = p;
-    out = value;
+    qsizetype begin, end;
+    if (!nextField(QStringView(m_text), m_pos, begin, end)) return false;
+    out = m_text.mid(begin, end - begin);
+    return true;
+}
+
+bool QuotedByteReader::readField(QByteArrayView &out)
+{
+    qsizetype begin, end;
+    if (!nextField(QByteArrayView(m_bytes), m_pos, begin, end)) return false;
+    out = QByteArrayView(m_bytes).sliced(begin, end - begin);
     return true;
 }
 
@@ -69,6 +90,15 @@ QuotedLineWriter &QuotedLineWriter::quoted(const QString &value)
     separator();
     m_bytes.append('"');
     m_bytes.append(cp932::encodeLenient(value));
+    m_bytes.append('"');
+    return *this;
+}
+
+QuotedLineWriter &QuotedLineWriter::quotedBytes(QByteArrayView bytes)
+{
+    separator();
+    m_bytes.append('"');
+    m_bytes.append(bytes);
     m_bytes.append('"');
     return *this;
 }

@@ -10,6 +10,7 @@
 // ends the field being read. Reading when nothing is left is a failure.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,24 @@ private:
     qsizetype m_pos = 0;
 };
 
+// The same reading on the code page 932 bytes of a file, for readers that
+// keep the bytes. The field boundaries are the same as in the decoded text:
+// the delimiters (space, double quote, comma, CR, LF) are never the second
+// byte of a double-byte character and no other byte reads as one of them,
+// so each field's bytes decode to the field QuotedLineReader reads.
+class QuotedByteReader {
+public:
+    explicit QuotedByteReader(QByteArray bytes) : m_bytes(std::move(bytes)) {}
+
+    // Reads the next field; out points into the reader's bytes. False when
+    // the end has been reached before the field (out is left unchanged).
+    bool readField(QByteArrayView &out);
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_pos = 0;
+};
+
 // Builds lines of the format, in code page 932.
 class QuotedLineWriter {
 public:
@@ -39,6 +58,8 @@ public:
     QuotedLineWriter &quoted(const QString &value);
     // A value that is written as nothing when empty, else in double quotes.
     QuotedLineWriter &optional(const QString &value);
+    // A value already in code page 932, in double quotes.
+    QuotedLineWriter &quotedBytes(QByteArrayView bytes);
     // Ends the line with CR LF.
     QuotedLineWriter &endLine();
     const QByteArray &bytes() const { return m_bytes; }

@@ -204,6 +204,61 @@ TEST_F(Index, FindsAreExactAndKnowTheirRows)
     EXPECT_TRUE(db.findOtherItemNumber("D-2"));
 }
 
+TEST_F(Index, CellsHoldCodePage932)
+{
+    useFixture();
+    db.rebuildIndex();
+    // A value set is read back; one code page 932 cannot hold is refused and
+    // the cell keeps what it had.
+    EXPECT_TRUE(db.indexTable.set(31, 1, QStringLiteral("軸受－ｶﾊﾞｰ1")));
+    EXPECT_EQ(db.indexTable.value(31, 1), QStringLiteral("軸受－ｶﾊﾞｰ1"));
+    EXPECT_FALSE(db.indexTable.set(31, 1, QStringLiteral("軸受😀")));
+    EXPECT_EQ(db.indexTable.value(31, 1), QStringLiteral("軸受－ｶﾊﾞｰ1"));
+
+    struct Case { const char *name; QByteArray bytes; QString key; bool found; } cases[] = {
+        {"Japanese", "\x8E\xB2\x8E\xF3-\xB6", QStringLiteral("軸受-ｶ"), true},
+        {"ASCII among Japanese", "\x8E\xB2" "AB", QStringLiteral("軸AB"), true},
+        // 纊 has two codes (NEC-selected IBM 0xED40, IBM 0xFA5C); a key is
+        // encoded with one of them and finds either.
+        {"NEC-selected IBM code", "\xED\x40-1", QStringLiteral("纊-1"), true},
+        {"IBM code", "\xFA\x5C-1", QStringLiteral("纊-1"), true},
+        {"not the same text", "\x8E\xB2\x8E\xF3-\xB6", QStringLiteral("軸受-ｷ"), false},
+        {"a key code page 932 cannot hold", "A\xEF\xBF\xBD", QStringLiteral("A😀"), false},
+        // Undecodable bytes read as U+FFFD, yet no typed key is such an item.
+        {"undecodable bytes", "A\x85\x40", QStringLiteral("A\uFFFD@"), false},
+    };
+    for (const auto &c : cases) {
+        db.indexTable.setBytes(31, 1, c.bytes.constData(), size_t(c.bytes.size()));
+        EXPECT_EQ(db.findItemNumber(c.key), c.found) << c.name;
+        if (c.found) {
+            EXPECT_EQ(db.foundRecordNo, 31) << c.name;
+        }
+    }
+    EXPECT_EQ(db.indexTable.value(31, 1), QStringLiteral("A\uFFFD@"));
+}
+
+TEST_F(Index, CacheKeepsTheLedgerText)
+{
+    useFixture();
+    db.rebuildIndex();
+    ASSERT_EQ(db.indexTable.value(1, 2), QStringLiteral("六角ボルト"));
+    db.indexTable.set(1, 3, QStringLiteral("Ｍ８×２０　ステンレス"));
+    QStringList before;
+    for (int i = 1; i <= 30; ++i)
+        for (int c = 1; c <= 5; ++c) before << db.indexTable.value(i, c);
+    ASSERT_TRUE(db.saveIndexCache());
+    EXPECT_TRUE(fileBytes(data + names::indexCacheWritten()).startsWith("\"A-001\",\"\x98\x5A\x8A\x70"));
+    ASSERT_TRUE(QFile::copy(data + names::indexCacheWritten(), data + names::indexCacheRead()));
+    db.indexTable.reset();
+    db.loadIndexCache();
+    QStringList after;
+    for (int i = 1; i <= 30; ++i)
+        for (int c = 1; c <= 5; ++c) after << db.indexTable.value(i, c);
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(db.findItemNumber(db.indexTable.value(12, 1)));
+    EXPECT_EQ(db.foundRecordNo, 12);
+}
+
 TEST_F(Index, ARebuildForgetsRowsOfAShorterLedger)
 {
     useFixture();
