@@ -330,13 +330,6 @@ int copyField(const char *data, int len, char *dest, int &begin)
     return trimmedRangePlain(p, len, begin);
 }
 
-int decodeTrimmedTo(const char *data, int len, char16_t *dest)
-{
-    int begin;
-    const int n = trimmedRange(data, len, begin);
-    return decodeTo(data + begin, n, dest);
-}
-
 bool isValid(const char *data, int len)
 {
     const Tables &t = tables();

@@ -69,10 +69,6 @@ int trimmedRange(const char *data, int len, int &begin);
 // returned length) hold them.
 int copyField(const char *data, int len, char *dest, int &begin);
 
-// Decodes the cleaned bytes (see trimmedRange) into dest (room for len
-// characters); returns the number written.
-int decodeTrimmedTo(const char *data, int len, char16_t *dest);
-
 // True when the bytes (up to the first NUL) hold only valid CP932.
 bool isValid(const char *data, int len);
 

@@ -14,11 +14,6 @@ QString decodeCleanField(const char *data, int width)
     return cp932::decodeAll(data + begin, n);
 }
 
-int decodeCleanFieldTo(const char *data, int width, char16_t *dest)
-{
-    return cp932::decodeTrimmedTo(data, width, dest);
-}
-
 double fieldNumberOf(const char *data, int width)
 {
     return leadingNumber(data, width); // a NUL stops the number like any non-digit

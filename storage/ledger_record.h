@@ -64,8 +64,6 @@ private:
 // Decodes a fixed-width field the way every reader takes it: up to the first
 // NUL, ASCII spaces trimmed at both ends.
 QString decodeCleanField(const char *data, int width);
-// The same into dest (room for width characters); returns the length.
-int decodeCleanFieldTo(const char *data, int width, char16_t *dest);
 // The number of a fixed-width field by the leading-number rule.
 double fieldNumberOf(const char *data, int width);
 
