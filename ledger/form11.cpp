@@ -1,6 +1,6 @@
 #include "ledger/form11.h"
 
-#include "ledger/ledger_slots.h"
+#include "storage/settings_slots.h"
 #include "menu/background_palette.h"
 #include "storage/dolvb.h"
 #include "ui/clickable.h"
@@ -35,14 +35,11 @@ PictureBox *hiddenPanel(QWidget *parent, const char *name, int l, int t, int w, 
     return p;
 }
 
-// The background colour chosen in the shared settings, else the screen's own.
-QColor backgroundColour(Dolvb &d)
-{
-    menu::applyBackgroundColour(d);
-    const QColor c = ui::colourFromConstant(d.backgroundColour);
-    return c.isValid() ? c : ui::colourFromBgr(0x00E6D8AD);
-}
+// The screen's own colour where no background colour was chosen.
+const QColor kDesignedBackground = ui::colourFromBgr(0x00E6D8AD);
 } // namespace
+
+Form11::Form11(menu::ScreenServices &services) : Form11(services.d, services.endProgram) {}
 
 Form11::Form11(Dolvb &d, std::function<void()> endProgram, const QDate &today, QWidget *parent)
     : QWidget(parent), m_session(d, std::move(endProgram))
@@ -107,18 +104,19 @@ void Form11::applySettings()
 {
     Dolvb &d = m_session.data();
     setWindowTitle(d.appTitle + QStringLiteral("　登録・訂正 "));
-    const QColor bg = backgroundColour(d);
-    ui::paintBackground(background, bg);
-    ui::paintBackground(m_list.panel, bg);
-    ui::paintBackground(m_card.panel, bg);
-    ui::paintBackground(m_card.frame, bg);
-    for (QWidget *p : {pickList, sortPanel, importPanel, narrowPanel, progress, startOfUse}) ui::paintBackground(p, bg);
-    const bool monthly = d.sharedSettings.isOn(slotNo::shared::kMonthlyImport);
+    menu::applyBackgroundColour(d);
+    for (QWidget *p : {static_cast<QWidget *>(background), static_cast<QWidget *>(m_list.panel),
+                       static_cast<QWidget *>(m_card.panel), static_cast<QWidget *>(m_card.frame),
+                       static_cast<QWidget *>(pickList), static_cast<QWidget *>(sortPanel),
+                       static_cast<QWidget *>(importPanel), static_cast<QWidget *>(narrowPanel),
+                       static_cast<QWidget *>(progress), static_cast<QWidget *>(startOfUse)})
+        ui::paintBackground(p, d.backgroundColour, kDesignedBackground);
+    const bool monthly = d.sharedSettings.isOn(slot::shared::kMonthlyImport);
     for (const char *name : {"Command25", "Command26"})
         if (auto *b = importPanel->findChild<QPushButton *>(QString::fromLatin1(name))) b->setVisible(monthly);
-    m_list.startMonth->setText(d.sharedSettings.value(slotNo::shared::kStartMonth));
-    m_card.itemCaption->setText(d.sharedSettings.value(slotNo::shared::kItemNumberCaption));
-    if (d.clientSettings.isOn(slotNo::client::kHideExplanations)) m_list.explain->hide();
+    m_list.startMonth->setText(d.sharedSettings.value(slot::shared::kStartMonth));
+    m_card.itemCaption->setText(d.sharedSettings.value(slot::shared::kFirstItemLabel));
+    if (d.clientSettings.isOn(slot::client::kHideExplanations)) m_list.explain->hide();
     const bool viewOnly = m_session.viewOnly();
     sort->setVisible(!viewOnly);
     remove->setVisible(!viewOnly);

@@ -14,6 +14,7 @@
 #include "ledger/card_panel.h"
 #include "ledger/ledger_session.h"
 #include "ledger/list_panel.h"
+#include "menu/screen_seam.h"
 
 #include <QDate>
 #include <QWidget>
@@ -34,6 +35,8 @@ namespace kpv::ledger {
 class Form11 : public QWidget {
     Q_OBJECT
 public:
+    // As the menu opens it.
+    explicit Form11(menu::ScreenServices &services);
     // endProgram ends the program (all clients stopped by the administrator).
     explicit Form11(Dolvb &d, std::function<void()> endProgram = {}, const QDate &today = QDate::currentDate(),
                     QWidget *parent = nullptr);
