@@ -64,6 +64,10 @@ void Form11::buildWindow()
 {
     setWindowTitle(QStringLiteral("在庫台帳登録"));
     setGeometryTwips(this, 0, 0, 18880, 10540);
+    setFixedSize(size());
+    // Centred, then a little higher.
+    ui::centerForm(this);
+    move(x(), y() - ui::twipsToPx(200));
     background = new PictureBox(this, QStringLiteral("Picture30"));
     setGeometryTwips(background, 40, 40, 18800, 10460);
 }
@@ -125,8 +129,14 @@ void Form11::applySettings()
 
 void Form11::connectList()
 {
-    connect(m_list.nextPage, &QPushButton::clicked, this, [this] { run([this] { m_session.nextPage(); }); });
-    connect(m_list.previousPage, &QPushButton::clicked, this, [this] { run([this] { m_session.previousPage(); }); });
+    connect(m_list.nextPage, &QPushButton::clicked, this, [this] {
+        resetPanels();
+        run([this] { m_session.nextPage(); });
+    });
+    connect(m_list.previousPage, &QPushButton::clicked, this, [this] {
+        resetPanels();
+        run([this] { m_session.previousPage(); });
+    });
     connect(m_list.recalculate, &QPushButton::clicked, this, [this] { run([this] { m_session.recalculateTotal(); }); });
     connect(m_list.explain, &QPushButton::clicked, this, [this] { m_session.explainCalculation(); });
     connect(m_list.backupNote, &ui::ClickLabel::clicked, this, [this] {
@@ -135,8 +145,12 @@ void Form11::connectList()
                                                                       + QStringLiteral("　　正常にデータがﾊﾞｯｸｱｯﾌﾟで赤色に変色"));
     });
     connect(m_list.grid, &ui::FlexGrid::cellClickedAt, this, [this](int r, int c) { m_session.setListCell(r, c); });
-    connect(newItem, &QPushButton::clicked, this, [this] { run([this] { m_session.openNewCard(); }); });
+    connect(newItem, &QPushButton::clicked, this, [this] {
+        openCardPanels();
+        run([this] { m_session.openNewCard(); });
+    });
     connect(correct, &QPushButton::clicked, this, [this] {
+        openCardPanels();
         m_session.setListCell(m_list.grid->row(), m_list.grid->col());
         run([this] { m_session.openCorrectCard(); });
     });
@@ -172,13 +186,26 @@ void Form11::connectCard()
     connect(m_card.itemNumber, &ui::ClickLabel::clicked, this, &Form11::itemNumberClicked);
 }
 
-bool Form11::fom11gamencler()
+void Form11::resetPanels()
 {
     for (QWidget *w : {static_cast<QWidget *>(progress), static_cast<QWidget *>(pickList),
                        static_cast<QWidget *>(m_list.narrowPaging), static_cast<QWidget *>(importPanel),
                        static_cast<QWidget *>(m_card.text)})
         w->hide();
     m_list.paging->show();
+}
+
+void Form11::openCardPanels()
+{
+    resetPanels();
+    for (QWidget *w : {static_cast<QWidget *>(narrowPanel), static_cast<QWidget *>(sortPanel),
+                       static_cast<QWidget *>(m_list.narrowButtons)})
+        w->hide();
+}
+
+bool Form11::fom11gamencler()
+{
+    resetPanels();
     const bool ok = m_session.reset();
     refresh();
     return ok;

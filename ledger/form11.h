@@ -82,6 +82,10 @@ private:
     void connectList();
     void connectCard();
     void applySettings();
+    // The panels a reset hides (word list, narrowed paging, import, progress,
+    // text box); opening a card hides the narrowing and sorting panels too.
+    void resetPanels();
+    void openCardPanels();
     // Runs a command of the session, then shows the new state.
     template <class F> void run(F &&f)
     {
