@@ -23,7 +23,7 @@ namespace {
 
 class Offices : public ::testing::Test {
 protected:
-    LibreOfficeOptions options(int callTimeoutMs = 120000)
+    LibreOfficeOptions options(int callTimeoutMs = 300000)
     {
         LibreOfficeOptions o;
         o.headless = true;
