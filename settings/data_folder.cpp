@@ -88,21 +88,19 @@ bool DataFolder::backupOn() const
 
 bool DataFolder::open()
 {
-    m_d.loadSharedSettings();
-    m_candidate = m_d.dataFolder;
     m_transferOffered = false;
     m_d.changePending = 0;
     const QFileInfo info(m_d.dataFolder);
-    if (info.isDir() && info.isReadable()) return true;
-    const QString text = m_d.dataFolder + QLatin1Char('\r')
-        + QStringLiteral(" データフォルダー位置がおかしいです。   ※リスト項目データがありません。") + QLatin1Char('\r')
-        + QStringLiteral(" 一旦クライアントフォルダー設定に戻します。");
-    if (ask(text)) {
-        resetToClientFolder();
-        m_candidate = m_d.dataFolder;
-        m_d.loadSharedSettings();
+    const bool readable = info.isDir() && info.isReadable();
+    if (!readable) {
+        const QString text = m_d.dataFolder + QLatin1Char('\r')
+            + QStringLiteral(" データフォルダー位置がおかしいです。   ※リスト項目データがありません。") + QLatin1Char('\r')
+            + QStringLiteral(" 一旦クライアントフォルダー設定に戻します。");
+        if (ask(text)) resetToClientFolder();
     }
-    return false;
+    m_d.loadSharedSettings();
+    m_candidate = m_d.dataFolder;
+    return readable;
 }
 
 bool DataFolder::resetToClientFolder()

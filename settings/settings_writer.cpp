@@ -7,6 +7,10 @@
 #define KPV_HAVE_SLOT_CHANGES 1
 #else
 #include "storage/codepage.h"
+#include "storage/files.h"
+#include "storage/quoted_lines.h"
+
+#include <algorithm>
 #endif
 
 namespace kpv::settings {
@@ -78,8 +82,10 @@ bool changeClient(Dolvb &d, const std::map<int, QString> &changes)
 
 bool saveList(Dolvb &d, int list)
 {
-    (void)list;
-    return d.savePickLists();
+    const int count = int(std::min<double>(d.sharedSettings.number(list + 1), PickLists::kMaxEntries));
+    QuotedLineWriter w;
+    for (int i = 1; i <= count; ++i) w.optional(d.pickListTable.id(i, list)).quoted(d.pickListTable.word(i, list)).endLine();
+    return replaceFile(d.pickListPath(list), w.bytes());
 }
 
 #endif
