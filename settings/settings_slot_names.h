@@ -1,23 +1,26 @@
 #pragma once
-// The settings slots the settings screen works with.
+// The settings slots the settings screen works with, by the names of the
+// store's slot table.
+
+#include "storage/settings_slots.h"
 
 namespace kpv::settings {
 
 namespace client {
-inline constexpr int kDataFolder = 1;
-inline constexpr int kPreviousDataFolder = 2;
-inline constexpr int kDataFolderState = 3;   // "1" moved away from the program folder, "0" back
-inline constexpr int kHideExplanations = 14;
-inline constexpr int kLedgerBackup = 18;
-inline constexpr int kReadOnly = 19;
-inline constexpr int kNoTemplateFolder = 26; // "0"/empty: a new data folder gets 原本Excel
+inline constexpr int kDataFolder = slot::client::kDataFolder;
+inline constexpr int kPreviousDataFolder = slot::client::kPreviousDataFolder;
+inline constexpr int kDataFolderState = slot::client::kDataFolderState;
+inline constexpr int kHideExplanations = slot::client::kHideExplanations;
+inline constexpr int kLedgerBackup = slot::client::kLedgerBackup;
+inline constexpr int kReadOnly = slot::client::kReadOnly;
+inline constexpr int kNoTemplateFolder = slot::client::kSkipTemplateFolder;
 } // namespace client
 
 namespace shared {
-inline constexpr int kFirstCount = 3;        // counts of lists 2..6 in slots 3..7
-inline constexpr int kStartMonth = 9;
-inline constexpr int kFirstLabel = 14;       // labels of grid rows 0..5 in slots 14..19
-inline constexpr int kCountBound = 22;       // upper bound N of the count choices
+inline constexpr int kFirstCount = slot::shared::kFirstPickListCount; // counts of lists 2..6 in slots 3..7
+inline constexpr int kStartMonth = slot::shared::kStartMonth;
+inline constexpr int kFirstLabel = 14;                                  // labels of grid rows 0..5 in slots 14..19
+inline constexpr int kCountBound = slot::shared::kMaximumQuantity;     // upper bound N of the count choices
 } // namespace shared
 
 inline constexpr int kFirstList = 2;
