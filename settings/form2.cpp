@@ -268,6 +268,7 @@ void Form2::writeWorkbook(const QDate &today)
     commonReset();
     m_picture23->show();
     m_picture23->raise();
+    m_picture23->repaint();
     {
         BusyGuard busy(m_d.pointer());
         const excel::Status s = m_spreadsheet

@@ -145,6 +145,9 @@ TEST(PickListEditor, EnterArrowsAndTheByteLimit)
     EXPECT_FALSE(e.enter(QStringLiteral("abcdefghijklmnopqrstuvwxyz012"), &keep));
     EXPECT_EQ(keep, QStringLiteral("abcdefghijklmnopqrst"));
     EXPECT_EQ(w.messages.last().text, QStringLiteral("項目名が文字数を超えてます。"));
+    EXPECT_FALSE(e.enter(QStringLiteral("ギア😀"), &keep)); // not in code page 932: told, kept as typed
+    EXPECT_EQ(keep, QStringLiteral("ギア😀"));
+    EXPECT_TRUE(w.messages.last().text.contains(QStringLiteral("😀")));
     EXPECT_EQ(e.row(), 2);
     EXPECT_EQ(w.d.pickListTable.word(2, 2), QStringLiteral("b"));
 
