@@ -1,6 +1,7 @@
 // The settings window: what loading shows, and the controls reaching the
 // rules (label edit, count bound, word-list editing by keys and buttons,
 // the backup switch, the return to the program folder).
+#include "menu/menu_host.h"
 #include "settings/data_folder_panel.h"
 #include "settings/form2.h"
 #include "settings/names_panel.h"
@@ -133,6 +134,24 @@ private slots:
         QTest::mouseClick(panel->button(QStringLiteral("Command3")), Qt::LeftButton);
         w.d.loadPickLists();
         QCOMPARE(w.d.pickListTable.word(2, 2), QStringLiteral("a"));
+        QCOMPARE(w.messages.unscripted(), 0);
+    }
+
+    void openedFromTheMenuAndBackShowingTheNewLabel()
+    {
+        SettingsWorld w;
+        menu::MenuHost host(w.d, nullptr, [] {});
+        host.registerScreen(menu::Screen::Settings, [](menu::ScreenServices &s) { return new Form2(s.d, s.spreadsheet); });
+        host.showMenu();
+        QVERIFY(host.menu());
+        QTest::mouseClick(host.menu()->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+        QTRY_VERIFY(qobject_cast<Form2 *>(host.screen()));
+        auto *f = qobject_cast<Form2 *>(host.screen());
+        f->namesCounts().setLabel(5, QStringLiteral("数量単位"));
+        f->namesCounts().registerChanges();
+        QTest::mouseClick(f->findChild<QPushButton *>(QStringLiteral("Command5")), Qt::LeftButton);
+        QTRY_VERIFY(!host.screen() && host.menu());
+        QCOMPARE(w.d.itemLabels[9], QStringLiteral("数量単位")); // the start-up built the labels from the file
         QCOMPARE(w.messages.unscripted(), 0);
     }
 
