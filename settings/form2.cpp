@@ -161,6 +161,7 @@ void Form2::load(const QDate &today)
     move(x(), y() - ui::twipsToPx(200));
     m_d.changePending = 0;
     setWindowTitle(m_d.appTitle + QStringLiteral("　初期設定"));
+    ui::paintBackground(this, m_d.backgroundColour);
     m_label18->setText(m_d.dataFolder);
 
     m_d.loadSharedSettings();
