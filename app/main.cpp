@@ -5,6 +5,7 @@
 #include "excel/libreoffice.h"
 #include "ledger/form11.h"
 #include "menu/menu_host.h"
+#include "settings/form2.h"
 #include "storage/dolvb.h"
 #include "storage/text.h"
 #include "ui/qt_busy_pointer.h"
@@ -42,6 +43,8 @@ int main(int argc, char *argv[])
     kpv::menu::MenuHost host(dolvb, &office);
     // Each work screen registers its window here.
     host.registerScreen(kpv::menu::Screen::Ledger, [](kpv::menu::ScreenServices &s) { return new kpv::ledger::Form11(s); });
+    host.registerScreen(kpv::menu::Screen::Settings,
+                        [](kpv::menu::ScreenServices &s) { return new kpv::settings::Form2(s.d, s.spreadsheet); });
     host.showMenu();
     return app.exec();
 }
