@@ -1,0 +1,3 @@
+kpv_add_gtest(test_entry_core
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/entry_fake_card.h ${CMAKE_CURRENT_LIST_DIR}/test_entry_core.cpp
+  LIBS kpv_entry_core)
