@@ -12,13 +12,15 @@
 
 namespace kpv::ledger {
 
-EntryHelpers::EntryHelpers(Dolvb &d, CardSink &card, QWidget *screen, int currentYear)
-    : QObject(screen), m_d(d), m_router(d, card), m_screen(screen)
+EntryHelpers::EntryHelpers(Dolvb &d, CardSink &card, QWidget *screen, int currentYear, QLineEdit *text1)
+    : QObject(screen), m_d(d), m_router(d, card), m_screen(screen), m_text1(text1)
 {
-    m_text1 = new QLineEdit(screen);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->setAccessibleName(QStringLiteral("入力"));
-    ui::setGeometryTwips(m_text1, 8040, 2700, 5400, 360);
+    if (!m_text1) {
+        m_text1 = new QLineEdit(screen);
+        m_text1->setObjectName(QStringLiteral("Text1"));
+        m_text1->setAccessibleName(QStringLiteral("入力"));
+        ui::setGeometryTwips(m_text1, 8040, 2700, 5400, 360);
+    }
     m_text1->installEventFilter(this);
     m_text1->hide();
 
@@ -28,6 +30,7 @@ EntryHelpers::EntryHelpers(Dolvb &d, CardSink &card, QWidget *screen, int curren
         m_router.pickWord(entry);
         m_picture1->hide();
         m_text1->hide();
+        emit cardChanged();
     });
     connect(m_picture1, &PickListPanel::appendClicked, this, [this] {
         if (m_router.appendWord()) showPickList(m_caption);
@@ -37,10 +40,12 @@ EntryHelpers::EntryHelpers(Dolvb &d, CardSink &card, QWidget *screen, int curren
     connect(m_picture21, &StartOfUsePanel::chosen, this, [this](const QString &entry) {
         m_router.chooseStartOfUse(entry);
         m_picture21->hide();
+        emit cardChanged();
     });
     connect(m_picture21, &StartOfUsePanel::cancelled, this, [this] {
         m_router.cancelStartOfUse();
         m_picture21->hide();
+        emit cardChanged();
     });
 }
 
@@ -71,6 +76,7 @@ void EntryHelpers::openCalculator()
 {
     closeCalculator();
     m_calculator = new Form12(m_router, m_d, m_screen);
+    connect(m_calculator, &Form12::written, this, &EntryHelpers::cardChanged);
     m_calculator->show();
 }
 
@@ -105,6 +111,7 @@ void EntryHelpers::fieldGridClicked(int col)
     default:
         break;
     }
+    emit cardChanged();
 }
 
 void EntryHelpers::monthGridClicked(int row, int col)
@@ -112,6 +119,7 @@ void EntryHelpers::monthGridClicked(int row, int col)
     closeCalculator();
     hidePanels();
     if (m_router.startMonthEntry(row, col).step == EntryStep::Calculator) openCalculator();
+    emit cardChanged();
 }
 
 void EntryHelpers::itemNumberClicked()
@@ -119,6 +127,7 @@ void EntryHelpers::itemNumberClicked()
     closeCalculator();
     hidePanels();
     if (m_router.startItemNumberEntry().step == EntryStep::Calculator) openCalculator();
+    emit cardChanged();
 }
 
 void EntryHelpers::showMoveCardHelp()
@@ -131,7 +140,10 @@ bool EntryHelpers::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_text1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (const auto next = m_router.textEnter(m_text1->text())) m_text1->setText(*next);
+            if (const auto next = m_router.textEnter(m_text1->text())) {
+                m_text1->setText(*next);
+                emit cardChanged();
+            }
             m_picture1->hide();
             return true;
         }

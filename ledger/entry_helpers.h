@@ -22,8 +22,9 @@ class StartOfUsePanel;
 class EntryHelpers : public QObject {
     Q_OBJECT
 public:
-    // screen: the window the text box and the panels are placed on.
-    EntryHelpers(Dolvb &d, CardSink &card, QWidget *screen, int currentYear);
+    // screen: the window the text box and the panels are placed on; text1:
+    // the screen's own text box, or nullptr to make one.
+    EntryHelpers(Dolvb &d, CardSink &card, QWidget *screen, int currentYear, QLineEdit *text1 = nullptr);
     ~EntryHelpers() override;
 
     EntryRouter &router() { return m_router; }
@@ -44,6 +45,8 @@ public:
 signals:
     // The word panel's frame was clicked: the screen resets itself.
     void resetRequested();
+    // The card's values or cells changed: the screen shows the card again.
+    void cardChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -117,6 +117,7 @@ bool EntryRouter::refused(const QString &text)
 bool EntryRouter::storeField(int field, const QString &text)
 {
     if (refused(text)) return false;
+    m_card.beginEntry();
     m_card.cardRecord().setField(field, text);
     m_d.changePending = 1;
     return true;
@@ -125,6 +126,7 @@ bool EntryRouter::storeField(int field, const QString &text)
 bool EntryRouter::storeCell(int row, int slot, const QString &text)
 {
     if (refused(text)) return false;
+    m_card.beginEntry();
     m_card.cardRecord().setCell(row, slot, text);
     m_d.changePending = 1;
     return true;
@@ -236,6 +238,7 @@ void EntryRouter::pickWord(const QString &entry)
         if (word.isEmpty()) {
             // The field is emptied, and so is its cell: the card shows what
             // the record holds.
+            m_card.beginEntry();
             m_card.cardRecord().setField(t->field, QString());
             m_card.setFieldCellText(t->col, QString());
             m_d.messages().tell(QStringLiteral("在庫品台帳確認"), m_d.entryTarget == target::kSpecification
@@ -284,6 +287,7 @@ void EntryRouter::chooseStartOfUse(const QString &entry)
 
 void EntryRouter::cancelStartOfUse()
 {
+    m_card.beginEntry();
     m_card.cardRecord().setField(kStartOfUseField, QString());
     m_d.changePending = 1;
     m_card.setFieldCellText(kStartOfUseColumn, QString());
@@ -405,6 +409,7 @@ bool EntryRouter::writeItemNumber(const QString &v)
                                                              + QStringLiteral(" 項目に同一在庫品Noがあります。") + kCr
                                                              + QStringLiteral("入力在庫品NOをを修修正目に戻します。　"));
     }
+    m_card.beginEntry();
     if (keepPrevious) {
         m_card.setItemNumberText(rec.field(kItemNumberField) + QLatin1Char(' '));
     } else {

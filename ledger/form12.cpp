@@ -118,7 +118,10 @@ void Form12::cancelEntry()
 
 void Form12::confirmShown()
 {
-    if (m_router.writeBack(m_calc.readout())) close();
+    if (m_router.writeBack(m_calc.readout())) {
+        emit written();
+        close();
+    }
 }
 
 void Form12::confirmTyped(bool fromEnter)
@@ -127,6 +130,7 @@ void Form12::confirmTyped(bool fromEnter)
     showReadout();
     if (fromEnter) m_text1->hide();
     if (m_router.writeBack(m_calc.readout())) {
+        emit written();
         close();
     } else if (fromEnter) {
         m_text1->show();  // refused: the typed text stays to be mended

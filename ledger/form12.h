@@ -41,6 +41,10 @@ public:
     QPushButton *helpButton() const { return m_command40; }
     const Calculator &calculator() const { return m_calc; }
 
+signals:
+    // A value was written into the card.
+    void written();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -24,6 +24,8 @@ public:
 
     LedgerRecord &cardRecord() override { return record; }
     int editMode() const override { return mode; }
+    int entries = 0;
+    void beginEntry() override { ++entries; }
     QString fieldCellText(int col) const override { auto it = fields.find(col); return it == fields.end() ? QString() : it->second; }
     void setFieldCellText(int col, const QString &text) override { fields[col] = text; }
     int fieldCurrentColumn() const override { return fieldCol; }
