@@ -54,6 +54,8 @@ EntryHelpers::~EntryHelpers()
     if (m_calculator) delete m_calculator.data();
 }
 
+Form12 *EntryHelpers::calculator() const { return m_calculator.data(); }
+
 void EntryHelpers::hidePanels()
 {
     m_text1->hide();

@@ -31,7 +31,7 @@ public:
     QLineEdit *textBox() const { return m_text1; }
     PickListPanel *pickListPanel() const { return m_picture1; }
     StartOfUsePanel *startOfUsePanel() const { return m_picture21; }
-    Form12 *calculator() const { return m_calculator.data(); }
+    Form12 *calculator() const;  // the open calculator, nullptr when none
 
     void fieldGridClicked(int col);
     void monthGridClicked(int row, int col);
