@@ -16,6 +16,7 @@ target_link_libraries(kpv_entry_core PUBLIC kpv_storage Qt6::Core)
 add_library(kpv_entry STATIC
   ${CMAKE_CURRENT_LIST_DIR}/entry_helpers.h ${CMAKE_CURRENT_LIST_DIR}/entry_helpers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/entry_item_card_sink.h ${CMAKE_CURRENT_LIST_DIR}/entry_item_card_sink.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/entry_panel_mover.h ${CMAKE_CURRENT_LIST_DIR}/entry_panel_mover.cpp
   ${CMAKE_CURRENT_LIST_DIR}/form12.h ${CMAKE_CURRENT_LIST_DIR}/form12.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pick_list_panel.h ${CMAKE_CURRENT_LIST_DIR}/pick_list_panel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/start_of_use_panel.h ${CMAKE_CURRENT_LIST_DIR}/start_of_use_panel.cpp

@@ -1,6 +1,7 @@
 #include "ledger/form11.h"
 
 #include "ledger/entry_helpers.h"
+#include "ledger/entry_panel_mover.h"
 #include "ledger/pick_list_panel.h"
 #include "ledger/start_of_use_panel.h"
 
@@ -195,6 +196,7 @@ void Form11::connectEntry(const QDate &today)
     connect(m_entry, &EntryHelpers::cardChanged, this, [this] { m_card.showCard(m_session.card()); });
     connect(m_entry, &EntryHelpers::resetRequested, this, &Form11::fom11gamencler);
     connect(m_card.entryHelp, &QPushButton::clicked, m_entry, &EntryHelpers::showMoveCardHelp);
+    new EntryPanelMover(m_card.panel, m_card.frame, narrowPanel, m_list.grid, m_list.panel);
 }
 
 bool Form11::fom11gamencler()

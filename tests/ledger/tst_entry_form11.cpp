@@ -109,6 +109,42 @@ private slots:
         QCOMPARE(d.recordBuffer.field(10), QStringLiteral("6"));
         QCOMPARE(d.recordBuffer.cell(2, 2), QStringLiteral("4"));
     }
+
+    void panelsMoveAndListViews()
+    {
+        QTemporaryDir tmp;
+        const QString data = withSlash(tmp.path());
+        QVERIFY(copyFixture(QStringLiteral("ledger30"), data));
+        ScriptedMessages messages;
+        RecordingBusyPointer pointer;
+        Dolvb d(messages, pointer);
+        d.clientFolder = d.dataFolder = data;
+        Form11 w(d, {}, QDate(2025, 6, 1));
+        w.show();
+        QTest::mouseClick(w.newItem, Qt::LeftButton);
+        CardPanel &card = w.cardPanel();
+        const auto clickNamed = [&](const char *name) {
+            auto *l = w.findChild<ui::ClickLabel *>(QString::fromLatin1(name));
+            QVERIFY2(l, name);
+            QTest::mouseClick(l, Qt::LeftButton);
+        };
+        clickNamed("Picture2");
+        QCOMPARE(card.panel->pos(), QPoint(111, 447));  // 1660, 6700 twips
+        clickNamed("Picture9");
+        QCOMPARE(card.panel->pos(), QPoint(111, 224));
+        // Pressed on the frame's background: the card's corner goes to the
+        // pointer, held inside the screen.
+        const QPoint at = card.frame->mapTo(card.panel->parentWidget(), QPoint(900, 220));
+        QTest::mousePress(card.frame, Qt::LeftButton, {}, QPoint(900, 220));
+        QCOMPARE(card.panel->pos(), QPoint(944, at.y()));  // left 14160 at most
+        clickNamed("Picture11");
+        QCOMPARE(w.listPanel().grid->colWidthTwips(2), 1395);
+        QCOMPARE(w.listPanel().grid->colWidthTwips(5), 0);
+        clickNamed("Picture13");
+        QCOMPARE(w.listPanel().grid->colWidthTwips(5), 1800);
+        QTest::mouseClick(card.entryHelp, Qt::LeftButton);
+        QVERIFY(messages.last().text.startsWith(QStringLiteral("　この枠表を使ってデータの編集・登録を行います。")));
+    }
 };
 
 QTEST_MAIN(TstEntryForm11)
