@@ -68,7 +68,15 @@ void LedgerSession::open(const QDate &today)
     m_d.currentRecordNo = m_d.recordCount;
     showCount();
     m_d.refreshIndex(today);
-    showTotal(m_d.totalStockValue);
+    // The total from the index rows, which a cache load fills as well as a
+    // rebuild (a cache load alone would leave the total of an earlier ledger).
+    double total = 0;
+    for (int i = 1; i <= m_d.recordCount; ++i) {
+        const QByteArrayView v = m_d.indexTable.bytes(i, 5);
+        total += leadingNumber(v.data(), int(v.size()));
+    }
+    m_d.totalStockValue = total;
+    showTotal(total);
     m_backupShown = m_d.clientSettings.isOn(slotNo::client::kLedgerBackup);
 }
 
