@@ -1,10 +1,11 @@
 #include "ledger/entry_router.h"
 
 #include "ledger/pick_list_entries.h"
-#include "menu/menu_slots.h"
 #include "storage/codepage.h"
 #include "storage/dolvb.h"
 #include "storage/numbers.h"
+#include "storage/quoted_lines.h"
+#include "storage/settings_slots.h"
 #include "storage/text.h"
 
 #include <algorithm>
@@ -126,6 +127,12 @@ bool EntryRouter::storeField(int field, const QString &text)
 bool EntryRouter::storeCell(int row, int slot, const QString &text)
 {
     if (refused(text)) return false;
+    // A month cell holds 7 bytes: a longer number cut to them would be read
+    // back as another number, so it is refused whole.
+    if (cp932::byteWidth(text) > LedgerRecord::kCellWidth) {
+        m_d.messages().tell(kCardTitle, QStringLiteral("数量は７桁までです。"));
+        return false;
+    }
     m_card.beginEntry();
     m_card.cardRecord().setCell(row, slot, text);
     m_d.changePending = 1;
@@ -222,7 +229,7 @@ std::optional<QString> EntryRouter::textEnter(const QString &text)
 
 int EntryRouter::wordCount() const
 {
-    return int(std::clamp<double>(m_d.sharedSettings.number(m_d.currentList + 1), 0, PickLists::kMaxEntries));
+    return int(std::clamp<double>(m_d.sharedSettings.number(slot::shared::pickListCount(m_d.currentList)), 0, PickLists::kMaxEntries));
 }
 
 QStringList EntryRouter::pickListEntries() const
@@ -262,16 +269,8 @@ bool EntryRouter::appendWord()
         return false;
     }
     // A word list file holds its words in double quotes, one to a line.
-    cp932::Refusal refusal;
-    QString bad;
-    if (!cp932::canEncode(word, &refusal))
-        bad = refusal.character;
-    else if (const auto q = std::find_if(word.begin(), word.end(), [](QChar c) { return c == u'"' || c == u'\r' || c == u'\n'; });
-             q != word.end())
-        bad = *q == u'"' ? QStringLiteral("\"") : QStringLiteral("改行");
-    if (!bad.isEmpty()) {
-        m_d.messages().tell(title, QStringLiteral("項目リストに使えない文字があります。") + kCr + QStringLiteral("　「") + bad
-                                       + QStringLiteral("」"));
+    if (const auto problem = quotedLineProblem(word)) {
+        m_d.messages().tell(title, *problem);
         return false;
     }
     return m_d.appendPickListWord(word);
@@ -332,14 +331,14 @@ int EntryRouter::recomputeColumn() const
 void EntryRouter::showNumberField(int col, int field)
 {
     const NumberColumn *n = numberColumnAt(col);
-    const bool decimal = m_d.sharedSettings.isOn(menu::shared::kDecimalQuantities);
+    const bool decimal = m_d.sharedSettings.isOn(slot::shared::kDecimalQuantities);
     m_card.setFieldCellText(col, QString());
     m_card.setFieldCellText(col, shown(m_card.cardRecord().fieldNumber(field), decimal ? n->decimalPattern : n->integerPattern));
 }
 
 void EntryRouter::showMonthCell(int row, int slot)
 {
-    const bool decimal = m_d.sharedSettings.isOn(menu::shared::kDecimalQuantities);
+    const bool decimal = m_d.sharedSettings.isOn(slot::shared::kDecimalQuantities);
     m_card.setMonthCellText(row, slot, QString());
     m_card.setMonthCellText(row, slot, shown(m_card.cardRecord().cellNumber(row, slot), decimal ? u"###,###.0" : u"#,###,###"));
 }

@@ -10,8 +10,9 @@
 //
 // Policy for stored text: a text code page 932 cannot hold is refused with a
 // message naming the character and nothing is stored; a text longer than its
-// field (28 bytes, a month cell 7) is cut on whole characters, and the card
-// shows what was stored.
+// field (28 bytes) is cut on whole characters, and the card shows what was
+// stored. A number longer than a month cell (7 bytes) is refused whole, since
+// cut it would read as another number.
 
 #include "ledger/entry_card_sink.h"
 #include "ledger/entry_state.h"

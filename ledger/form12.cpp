@@ -1,7 +1,7 @@
 #include "ledger/form12.h"
 
 #include "ledger/entry_router.h"
-#include "menu/menu_slots.h"
+#include "storage/settings_slots.h"
 #include "storage/dolvb.h"
 #include "ui/twips.h"
 
@@ -59,7 +59,7 @@ Form12::Form12(EntryRouter &router, Dolvb &d, QWidget *parent)
     ui::setGeometryTwips(m_text1, 120, 60, 6255, 480);
     m_text1->installEventFilter(this);
 
-    const bool decimal = d.sharedSettings.isOn(menu::shared::kDecimalQuantities);
+    const bool decimal = d.sharedSettings.isOn(slot::shared::kDecimalQuantities);
     for (const CalculatorKey &k : Calculator::keyLayout(decimal)) {
         QPushButton *b = button(this, QStringLiteral("number_%1").arg(k.index), k.caption, k.left, k.top, k.width, k.height);
         b->setVisible(k.visible);
@@ -73,7 +73,7 @@ Form12::Form12(EntryRouter &router, Dolvb &d, QWidget *parent)
     m_confirm = button(this, QStringLiteral("CANCELENTRY"), QStringLiteral("決 定"), 1680, 2580, 2055, 480);
     m_command40 = button(this, QStringLiteral("Command40"), QStringLiteral("説明"), 3840, 2580, 1215, 480);
     m_command1 = button(this, QStringLiteral("Command1"), QStringLiteral("閉じる"), 5160, 2580, 1215, 480);
-    m_command40->setVisible(d.clientSettings.value(menu::client::kHideExplanations) != QLatin1String("1"));
+    m_command40->setVisible(d.clientSettings.value(slot::client::kHideExplanations) != QLatin1String("1"));
 
     connect(m_cancel, &QPushButton::clicked, this, &Form12::cancelEntry);
     connect(m_confirm, &QPushButton::clicked, this, &Form12::confirmShown);

@@ -37,10 +37,10 @@ struct Entry : ::testing::Test {
     {
         ASSERT_TRUE(d.openLedger());
         for (const QString &n : numbers) {
-            d.recordBuffer.clear();
-            d.recordBuffer.setField(0, n);
-            d.recordBuffer.setLineEnd();
-            const int at = d.writeRecord(d.recordCount + 1);
+            LedgerRecord rec;
+            rec.setField(0, n);
+            rec.setLineEnd();
+            const int at = d.appendRecord(rec);
             ASSERT_GT(at, 0);
             d.indexTable.set(at, 1, n);
         }
@@ -271,15 +271,11 @@ TEST_F(Entry, KeypadLayoutAndKeyCounter)
 
 TEST_F(Entry, WriteBackStoresShowsAndRecomputes)
 {
-    struct Case { int target; int col; int month; int field; int row; int slot; const char *integer; const char *decimal; const char *then; };
+    struct Case { int target; int col; int month; int field; int row; int slot; const char *then; };
     const Case cases[] = {
-        {101, 4, 0, 5, 0, 0, "1,234,568", "1,234,567.5", "value"},
-        {101, 7, 3, 8, 0, 0, "1,234,568", "1,234,567.5", "stock 3"},
-        {101, 8, 14, 9, 0, 0, "1,234,568", "1,234,567.5", "stock 0"},
-        {102, 0, 5, 0, 1, 5, "1,234,567", "1,234,567.5", "stock 5"},
-        {103, 0, 12, 0, 2, 12, "1,234,567", "1,234,567.5", "stock 12"},
-        {104, 0, 14, 0, 1, 14, "1,234,567", "1,234,567.5", "rates"},
-        {105, 0, 14, 0, 2, 14, "1,234,567", "1,234,567.5", "rates"},
+        {101, 4, 0, 5, 0, 0, "value"}, {101, 7, 3, 8, 0, 0, "stock 3"}, {101, 8, 14, 9, 0, 0, "stock 0"},
+        {102, 0, 5, 0, 1, 5, "stock 5"}, {103, 0, 12, 0, 2, 12, "stock 12"},
+        {104, 0, 14, 0, 1, 14, "rates"}, {105, 0, 14, 0, 2, 14, "rates"},
     };
     for (bool decimal : {false, true}) {
         decimals(decimal);
@@ -289,21 +285,31 @@ TEST_F(Entry, WriteBackStoresShowsAndRecomputes)
             d.entryTarget = c.target;
             router.state().cardColumn = c.col;
             router.state().monthColumn = c.month;
-            ASSERT_TRUE(router.writeBack(QStringLiteral(" 1234567.5 ")));
+            ASSERT_TRUE(router.writeBack(QStringLiteral(" 12345.5 ")));
+            const QString shown = decimal ? QStringLiteral("12,345.5") : QStringLiteral("12,346");
             if (c.field) {
-                EXPECT_EQ(card.record.field(c.field), QStringLiteral("1234567.5"));
-                EXPECT_EQ(card.fieldCellText(c.col), QString::fromUtf8(decimal ? c.decimal : c.integer));
+                EXPECT_EQ(card.record.field(c.field), QStringLiteral("12345.5"));
+                EXPECT_EQ(card.fieldCellText(c.col), shown);
                 EXPECT_EQ(card.fieldCol, c.col);
             } else {
-                EXPECT_EQ(card.record.cell(c.row, c.slot), QStringLiteral("1234567"));  // 7 bytes
-                EXPECT_EQ(card.monthCellText(c.row, c.slot), decimal ? QStringLiteral("1,234,567.0") : QStringLiteral("1,234,567"));
+                EXPECT_EQ(card.record.cell(c.row, c.slot), QStringLiteral("12345.5"));
+                EXPECT_EQ(card.monthCellText(c.row, c.slot), shown);
             }
             EXPECT_EQ(card.recomputed, QStringList{QString::fromUtf8(c.then)});
+            EXPECT_EQ(card.entries, 1);
             // "取消" then "決 定": empty text, empty cell.
             card.recomputed.clear();
             ASSERT_TRUE(router.writeBack(QString()));
             EXPECT_EQ(c.field ? card.record.field(c.field) : card.record.cell(c.row, c.slot), QString());
             EXPECT_EQ(c.field ? card.fieldCellText(c.col) : card.monthCellText(c.row, c.slot), QString());
+            // A number longer than a month cell is refused whole, not cut.
+            if (!c.field) {
+                card.recomputed.clear();
+                EXPECT_FALSE(router.writeBack(QStringLiteral("12345678")));
+                EXPECT_EQ(card.record.cell(c.row, c.slot), QString());
+                EXPECT_TRUE(card.recomputed.isEmpty());
+                EXPECT_EQ(messages.last().text, QStringLiteral("数量は７桁までです。"));
+            }
         }
     }
     // A number starts from its stored text, so an unchanged value survives.

@@ -103,7 +103,7 @@ private slots:
         messages.answerYes(5);
         QTest::mouseClick(card.registerButton, Qt::LeftButton);
         QVERIFY(d.openLedger());
-        QCOMPARE(d.recordCount, newNo);
+        QVERIFY2(d.recordCount == newNo, qPrintable(messages.texts().join(QLatin1Char('|'))));
         QVERIFY(d.readRecord(newNo));
         QCOMPARE(d.recordBuffer.field(0), QStringLiteral("FA-9/1"));
         QCOMPARE(d.recordBuffer.field(10), QStringLiteral("6"));
