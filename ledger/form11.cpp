@@ -4,8 +4,7 @@
 #include "ledger/entry_panel_mover.h"
 #include "ledger/pick_list_panel.h"
 #include "ledger/start_of_use_panel.h"
-
-#include "ledger/ledger_slots.h"
+#include "storage/settings_slots.h"
 #include "menu/background_palette.h"
 #include "storage/dolvb.h"
 #include "ui/clickable.h"
@@ -40,14 +39,11 @@ PictureBox *hiddenPanel(QWidget *parent, const char *name, int l, int t, int w, 
     return p;
 }
 
-// The background colour chosen in the shared settings, else the screen's own.
-QColor backgroundColour(Dolvb &d)
-{
-    menu::applyBackgroundColour(d);
-    const QColor c = ui::colourFromConstant(d.backgroundColour);
-    return c.isValid() ? c : ui::colourFromBgr(0x00E6D8AD);
-}
+// The screen's own colour where no background colour was chosen.
+const QColor kDesignedBackground = ui::colourFromBgr(0x00E6D8AD);
 } // namespace
+
+Form11::Form11(menu::ScreenServices &services) : Form11(services.d, services.endProgram) {}
 
 Form11::Form11(Dolvb &d, std::function<void()> endProgram, const QDate &today, QWidget *parent)
     : QWidget(parent), m_session(d, std::move(endProgram))
@@ -78,6 +74,10 @@ void Form11::buildWindow()
 {
     setWindowTitle(QStringLiteral("在庫台帳登録"));
     setGeometryTwips(this, 0, 0, 18880, 10540);
+    setFixedSize(size());
+    // Centred, then a little higher.
+    ui::centerForm(this);
+    move(x(), y() - ui::twipsToPx(200));
     background = new PictureBox(this, QStringLiteral("Picture30"));
     setGeometryTwips(background, 40, 40, 18800, 10460);
 }
@@ -116,18 +116,19 @@ void Form11::applySettings()
 {
     Dolvb &d = m_session.data();
     setWindowTitle(d.appTitle + QStringLiteral("　登録・訂正 "));
-    const QColor bg = backgroundColour(d);
-    ui::paintBackground(background, bg);
-    ui::paintBackground(m_list.panel, bg);
-    ui::paintBackground(m_card.panel, bg);
-    ui::paintBackground(m_card.frame, bg);
-    for (QWidget *p : {sortPanel, importPanel, narrowPanel, progress}) ui::paintBackground(p, bg);
-    const bool monthly = d.sharedSettings.isOn(slotNo::shared::kMonthlyImport);
+    menu::applyBackgroundColour(d);
+    // The word list and the start-of-use chooser keep their own colours.
+    for (QWidget *p : {static_cast<QWidget *>(background), static_cast<QWidget *>(m_list.panel),
+                       static_cast<QWidget *>(m_card.panel), static_cast<QWidget *>(m_card.frame),
+                       static_cast<QWidget *>(sortPanel), static_cast<QWidget *>(importPanel),
+                       static_cast<QWidget *>(narrowPanel), static_cast<QWidget *>(progress)})
+        ui::paintBackground(p, d.backgroundColour, kDesignedBackground);
+    const bool monthly = d.sharedSettings.isOn(slot::shared::kMonthlyImport);
     for (const char *name : {"Command25", "Command26"})
         if (auto *b = importPanel->findChild<QPushButton *>(QString::fromLatin1(name))) b->setVisible(monthly);
-    m_list.startMonth->setText(d.sharedSettings.value(slotNo::shared::kStartMonth));
-    m_card.itemCaption->setText(d.sharedSettings.value(slotNo::shared::kItemNumberCaption));
-    if (d.clientSettings.isOn(slotNo::client::kHideExplanations)) m_list.explain->hide();
+    m_list.startMonth->setText(d.sharedSettings.value(slot::shared::kStartMonth));
+    m_card.itemCaption->setText(d.sharedSettings.value(slot::shared::kFirstItemLabel));
+    if (d.clientSettings.isOn(slot::client::kHideExplanations)) m_list.explain->hide();
     const bool viewOnly = m_session.viewOnly();
     sort->setVisible(!viewOnly);
     remove->setVisible(!viewOnly);
@@ -136,8 +137,14 @@ void Form11::applySettings()
 
 void Form11::connectList()
 {
-    connect(m_list.nextPage, &QPushButton::clicked, this, [this] { run([this] { m_session.nextPage(); }); });
-    connect(m_list.previousPage, &QPushButton::clicked, this, [this] { run([this] { m_session.previousPage(); }); });
+    connect(m_list.nextPage, &QPushButton::clicked, this, [this] {
+        resetPanels();
+        run([this] { m_session.nextPage(); });
+    });
+    connect(m_list.previousPage, &QPushButton::clicked, this, [this] {
+        resetPanels();
+        run([this] { m_session.previousPage(); });
+    });
     connect(m_list.recalculate, &QPushButton::clicked, this, [this] { run([this] { m_session.recalculateTotal(); }); });
     connect(m_list.explain, &QPushButton::clicked, this, [this] { m_session.explainCalculation(); });
     connect(m_list.backupNote, &ui::ClickLabel::clicked, this, [this] {
@@ -146,8 +153,12 @@ void Form11::connectList()
                                                                       + QStringLiteral("　　正常にデータがﾊﾞｯｸｱｯﾌﾟで赤色に変色"));
     });
     connect(m_list.grid, &ui::FlexGrid::cellClickedAt, this, [this](int r, int c) { m_session.setListCell(r, c); });
-    connect(newItem, &QPushButton::clicked, this, [this] { run([this] { m_session.openNewCard(); }); });
+    connect(newItem, &QPushButton::clicked, this, [this] {
+        openCardPanels();
+        run([this] { m_session.openNewCard(); });
+    });
     connect(correct, &QPushButton::clicked, this, [this] {
+        openCardPanels();
         m_session.setListCell(m_list.grid->row(), m_list.grid->col());
         run([this] { m_session.openCorrectCard(); });
     });
@@ -199,7 +210,7 @@ void Form11::connectEntry(const QDate &today)
     new EntryPanelMover(m_card.panel, m_card.frame, narrowPanel, m_list.grid, m_list.panel);
 }
 
-bool Form11::fom11gamencler()
+void Form11::resetPanels()
 {
     m_entry->hidePanels();
     for (QWidget *w : {static_cast<QWidget *>(progress), static_cast<QWidget *>(pickList),
@@ -207,6 +218,19 @@ bool Form11::fom11gamencler()
                        static_cast<QWidget *>(m_card.text)})
         w->hide();
     m_list.paging->show();
+}
+
+void Form11::openCardPanels()
+{
+    resetPanels();
+    for (QWidget *w : {static_cast<QWidget *>(narrowPanel), static_cast<QWidget *>(sortPanel),
+                       static_cast<QWidget *>(m_list.narrowButtons)})
+        w->hide();
+}
+
+bool Form11::fom11gamencler()
+{
+    resetPanels();
     const bool ok = m_session.reset();
     refresh();
     return ok;

@@ -15,6 +15,7 @@
 #include "ledger/entry_item_card_sink.h"
 #include "ledger/ledger_session.h"
 #include "ledger/list_panel.h"
+#include "menu/screen_seam.h"
 
 #include <QDate>
 #include <QWidget>
@@ -38,6 +39,8 @@ class EntryHelpers;
 class Form11 : public QWidget {
     Q_OBJECT
 public:
+    // As the menu opens it.
+    explicit Form11(menu::ScreenServices &services);
     // endProgram ends the program (all clients stopped by the administrator).
     explicit Form11(Dolvb &d, std::function<void()> endProgram = {}, const QDate &today = QDate::currentDate(),
                     QWidget *parent = nullptr);
@@ -84,6 +87,10 @@ private:
     void connectList();
     void connectCard();
     void applySettings();
+    // The panels a reset hides (word list, narrowed paging, import, progress,
+    // text box); opening a card hides the narrowing and sorting panels too.
+    void resetPanels();
+    void openCardPanels();
     // Runs a command of the session, then shows the new state.
     template <class F> void run(F &&f)
     {

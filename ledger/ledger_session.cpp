@@ -1,6 +1,6 @@
 #include "ledger/ledger_session.h"
 
-#include "ledger/ledger_slots.h"
+#include "storage/settings_slots.h"
 #include "menu/menu_gates.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
@@ -31,14 +31,14 @@ LedgerSession::LedgerSession(Dolvb &d, std::function<void()> endProgram)
 
 bool LedgerSession::viewOnly() const
 {
-    return m_d.clientSettings.isOn(slotNo::client::kReadOnly);
+    return m_d.clientSettings.isOn(slot::client::kReadOnly);
 }
 
 void LedgerSession::loadLook()
 {
-    m_look.mode.decimal = m_d.sharedSettings.isOn(slotNo::shared::kDecimalQuantities);
-    m_look.startOfUse = m_d.sharedSettings.isOn(slotNo::shared::kStartOfUse);
-    m_months = ledger::monthHeadings(m_d.sharedSettings.value(slotNo::shared::kStartMonth));
+    m_look.mode.decimal = m_d.sharedSettings.isOn(slot::shared::kDecimalQuantities);
+    m_look.startOfUse = m_d.sharedSettings.isOn(slot::shared::kShowStartOfUse);
+    m_months = ledger::monthHeadings(m_d.sharedSettings.value(slot::shared::kStartMonth));
     m_d.buildItemLabels();
     m_page.setHeaders(m_d.itemLabels, m_months, m_look);
     m_card.setLook(m_look.mode, m_months);
@@ -77,7 +77,7 @@ void LedgerSession::open(const QDate &today)
     }
     m_d.totalStockValue = total;
     showTotal(total);
-    m_backupShown = m_d.clientSettings.isOn(slotNo::client::kLedgerBackup);
+    m_backupShown = m_d.clientSettings.isOn(slot::client::kLedgerBackup);
 }
 
 bool LedgerSession::reset()
@@ -242,21 +242,20 @@ void LedgerSession::clearCard()
 bool LedgerSession::appendCard(int &written)
 {
     m_d.openLedger(); // tells the user when the ledger is full
-    if (m_d.recordCount >= m_d.ledgerCapacity - 1) return false;
-    m_d.recordBuffer = m_card.values();
-    m_d.recordBuffer.setLineEnd();
-    written = m_d.writeRecord(m_d.recordCount + 1);
     m_d.closeLedger();
+    if (m_d.recordCount >= m_d.ledgerCapacity - 1) return false;
+    LedgerRecord rec = m_card.values();
+    rec.setLineEnd();
+    written = m_d.appendRecord(rec);
     return written > 0;
 }
 
 bool LedgerSession::rewriteCard(int n)
 {
-    m_d.recordBuffer = m_card.values();
-    m_d.recordBuffer.setLineEnd();
-    const bool ok = m_d.writeRecord(n) == n;
     m_d.closeLedger();
-    return ok;
+    LedgerRecord rec = m_card.values();
+    rec.setLineEnd();
+    return m_d.rewriteRecord(n, rec);
 }
 
 bool LedgerSession::registerCard()
@@ -318,7 +317,7 @@ void LedgerSession::afterRegister(int n, double oldValue)
 
 void LedgerSession::runBackup()
 {
-    if (!m_d.clientSettings.isOn(slotNo::client::kLedgerBackup)) return;
+    if (!m_d.clientSettings.isOn(slot::client::kLedgerBackup)) return;
     const QString target = m_d.clientFolder + names::templatesFolder() + QLatin1Char('/') + names::ledger();
     QFile::remove(target);
     m_backupDone = QFile::copy(m_d.ledgerPath(), target);
