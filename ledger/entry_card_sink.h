@@ -22,6 +22,8 @@ public:
     virtual LedgerRecord &cardRecord() = 0;
     // 0 a new item, 1 correcting a listed item, 2 a copy into a new item.
     virtual int editMode() const = 0;
+    // The record number the card will be registered as.
+    virtual int recordNo() const = 0;
     // Called before each entry changes the record: the values now are what a
     // refused entry returns to.
     virtual void beginEntry() = 0;

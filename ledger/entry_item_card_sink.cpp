@@ -7,6 +7,7 @@ namespace kpv::ledger {
 
 LedgerRecord &ItemCardSink::cardRecord() { return m_card.editValues(); }
 int ItemCardSink::editMode() const { return int(m_card.editMode); }
+int ItemCardSink::recordNo() const { return m_card.currentRecordNo; }
 void ItemCardSink::beginEntry() { m_card.beginEntry(); }
 
 QString ItemCardSink::fieldCellText(int col) const

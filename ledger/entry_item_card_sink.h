@@ -21,6 +21,7 @@ public:
 
     LedgerRecord &cardRecord() override;
     int editMode() const override;
+    int recordNo() const override;
     void beginEntry() override;
     QString fieldCellText(int col) const override;
     void setFieldCellText(int col, const QString &text) override;

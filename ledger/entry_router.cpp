@@ -402,7 +402,17 @@ bool EntryRouter::writeItemNumber(const QString &v)
     bool keepPrevious = false;
     // An empty number is no duplicate of anything.
     if (!number.isEmpty()) {
-        const bool found = m_card.editMode() == 1 ? m_d.findOtherItemNumber(number) : m_d.findItemNumber(number);
+        // A correction does not find its own record: the card's number, not
+        // whatever record the list read last, is the one passed over.
+        bool found = false;
+        if (m_card.editMode() == 1) {
+            const int listed = m_d.currentRecordNo;
+            m_d.currentRecordNo = m_card.recordNo();
+            found = m_d.findOtherItemNumber(number);
+            m_d.currentRecordNo = listed;
+        } else {
+            found = m_d.findItemNumber(number);
+        }
         if (found)
             keepPrevious = m_d.messages().ask(kCardTitle, QStringLiteral(" ") + QString::number(m_d.foundRecordNo)
                                                              + QStringLiteral(" 項目に同一在庫品Noがあります。") + kCr

@@ -212,6 +212,9 @@ void Form11::connectEntry(const QDate &today)
 
 void Form11::resetPanels()
 {
+    // The calculator belongs to the cell it was opened on: a page move or
+    // another item on the card ends it.
+    m_entry->closeCalculator();
     m_entry->hidePanels();
     for (QWidget *w : {static_cast<QWidget *>(progress), static_cast<QWidget *>(pickList),
                        static_cast<QWidget *>(m_list.narrowPaging), static_cast<QWidget *>(importPanel),

@@ -15,6 +15,7 @@ class FakeCard : public ledger::CardSink {
 public:
     LedgerRecord record;
     int mode = 0;
+    int number = 0;
     std::map<int, QString> fields;
     std::map<std::pair<int, int>, QString> months;
     int fieldCol = 0;
@@ -24,6 +25,7 @@ public:
 
     LedgerRecord &cardRecord() override { return record; }
     int editMode() const override { return mode; }
+    int recordNo() const override { return number; }
     int entries = 0;
     void beginEntry() override { ++entries; }
     QString fieldCellText(int col) const override { auto it = fields.find(col); return it == fields.end() ? QString() : it->second; }

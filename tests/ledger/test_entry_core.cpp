@@ -342,7 +342,8 @@ TEST_F(Entry, ItemNumberStoredAsKeyedAndDuplicateQuestion)
     // Correcting record 2: its own number is no duplicate, record 1's is.
     messages.clear();
     card.mode = 1;
-    d.currentRecordNo = 2;
+    card.number = 2;
+    d.currentRecordNo = 30;  // the list read another record meanwhile
     router.writeBack(QStringLiteral("AB-12/3"));
     EXPECT_EQ(messages.count(), 0);
     messages.answerNo();

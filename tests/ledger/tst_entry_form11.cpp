@@ -142,6 +142,11 @@ private slots:
         QCOMPARE(w.listPanel().grid->colWidthTwips(5), 0);
         clickNamed("Picture13");
         QCOMPARE(w.listPanel().grid->colWidthTwips(5), 1800);
+        // A page move ends an open calculator: its cell is gone.
+        clickCell(card.months, 1, 3);
+        QVERIFY(w.entryHelpers().calculator());
+        QTest::mouseClick(w.listPanel().nextPage, Qt::LeftButton);
+        QVERIFY(!w.entryHelpers().calculator());
         QTest::mouseClick(card.entryHelp, Qt::LeftButton);
         QVERIFY(messages.last().text.startsWith(QStringLiteral("　この枠表を使ってデータの編集・登録を行います。")));
     }
