@@ -93,7 +93,7 @@ void Form11::buildCommandBar()
     correct = button(commandBar, "Command23", QStringLiteral("訂 正"), 6400, 80, 1400, 460);
     newItem = button(commandBar, "Command9", QStringLiteral("新 規"), 7900, 80, 1400, 460);
     ledgerBook = button(commandBar, "Command6", QStringLiteral("在庫品Excel"), 9700, 80, 1600, 460);
-    machineSpec = button(commandBar, "Command42", QStringLiteral("機器詳細仕様"), 11400, 80, 1600, 460);
+    machineDetails = button(commandBar, "Command42", QStringLiteral("機器詳細仕様"), 11400, 80, 1600, 460);
     close = button(commandBar, "Command4", QStringLiteral("終 了"), 17000, 80, 1400, 460);
 }
 

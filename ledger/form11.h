@@ -67,7 +67,7 @@ public:
     QPushButton *newItem = nullptr;        // Command9
     QPushButton *ledgerBook = nullptr;     // Command6
     QPushButton *close = nullptr;          // Command4
-    QPushButton *machineSpec = nullptr;    // Command42 (no action)
+    QPushButton *machineDetails = nullptr;    // Command42 (no action)
     ui::PictureBox *pickList = nullptr;    // Picture1
     ui::PictureBox *sortPanel = nullptr;   // Picture8
     ui::PictureBox *importPanel = nullptr; // Picture24

@@ -310,7 +310,10 @@ void LedgerSession::afterRegister(int n, double oldValue)
     m_d.totalStockValue += stored.fieldNumber(6) - oldValue;
     showTotal(m_d.totalStockValue);
 
-    refillPage();
+    if (m_pageRefill)
+        m_pageRefill();
+    else
+        refillPage();
     showCount();
     runBackup();
 }
