@@ -158,7 +158,7 @@ TEST_F(Entry, WordListOf1500WordsPicksByLeadingNumber)
     EXPECT_EQ(entries[9], QStringLiteral("10   語10 "));
     EXPECT_EQ(entries[99], QStringLiteral("100   語100 "));
     EXPECT_EQ(entries[999], QStringLiteral("1000  語1000 "));
-    router.startFieldEntry(1);  // specification: target 18, list 3
+    router.startFieldEntry(1);  // the item's 仕様 field: target 18, list 3
     for (int n : {9, 10, 100, 1000, 1500}) {
         router.pickWord(entries[n - 1]);
         EXPECT_EQ(card.record.field(2), QStringLiteral("語%1").arg(n));
@@ -171,7 +171,7 @@ TEST_F(Entry, WordListOf1500WordsPicksByLeadingNumber)
     EXPECT_EQ(card.record.field(2), QStringLiteral("語10005"));
     EXPECT_EQ(messages.count(), 0);
 
-    // An empty word: the specification's message, field and cell empty.
+    // An empty word: a notice naming the field, field and cell emptied.
     d.pickListTable.setWord(7, 3, QStringLiteral("   "));
     router.pickWord(entries[6]);
     EXPECT_EQ(messages.last().title, QStringLiteral("在庫品台帳確認"));
