@@ -1,5 +1,9 @@
 #include "ledger/form11.h"
 
+#include "ledger/entry_helpers.h"
+#include "ledger/entry_panel_mover.h"
+#include "ledger/pick_list_panel.h"
+#include "ledger/start_of_use_panel.h"
 #include "storage/settings_slots.h"
 #include "menu/background_palette.h"
 #include "storage/dolvb.h"
@@ -52,8 +56,14 @@ Form11::Form11(Dolvb &d, std::function<void()> endProgram, const QDate &today, Q
     m_card.build(background);
     connectList();
     connectCard();
+    connectEntry(today);
 
     m_session.open(today);
+    {
+        // The card's word lists as the data folder holds them now.
+        BusyGuard busy(d.pointer());
+        d.loadPickLists();
+    }
     applySettings();
     m_list.layoutGrid(m_session.look());
     m_card.layoutGrids(d.itemLabels, m_session.card(), m_session.look().startOfUse);
@@ -89,7 +99,6 @@ void Form11::buildCommandBar()
 
 void Form11::buildPanels()
 {
-    pickList = hiddenPanel(background, "Picture1", 1660, 6900, 8000, 3300);
     sortPanel = hiddenPanel(background, "Picture8", 1660, 1400, 12000, 8000);
     importPanel = hiddenPanel(background, "Picture24", 6000, 1400, 6000, 1600);
     narrowPanel = hiddenPanel(background, "Picture6", 6000, 1400, 5400, 1500);
@@ -97,7 +106,6 @@ void Form11::buildPanels()
     auto *note = new QLabel(QStringLiteral(" Excel出力中　"), progress);
     note->setObjectName(QStringLiteral("Label7"));
     setGeometryTwips(note, 80, 120, 2600, 360);
-    startOfUse = hiddenPanel(background, "Picture21", 10000, 6900, 4000, 2400);
     button(importPanel, "Command25", QStringLiteral("入出庫転記"), 120, 120, 1800, 480);
     button(importPanel, "Command26", QStringLiteral("入出庫記載"), 2040, 120, 1800, 480);
     auto *closeImport = button(importPanel, "Command32", QStringLiteral("閉じる"), 3960, 120, 1200, 480);
@@ -109,11 +117,11 @@ void Form11::applySettings()
     Dolvb &d = m_session.data();
     setWindowTitle(d.appTitle + QStringLiteral("　登録・訂正 "));
     menu::applyBackgroundColour(d);
+    // The word list and the start-of-use chooser keep their own colours.
     for (QWidget *p : {static_cast<QWidget *>(background), static_cast<QWidget *>(m_list.panel),
                        static_cast<QWidget *>(m_card.panel), static_cast<QWidget *>(m_card.frame),
-                       static_cast<QWidget *>(pickList), static_cast<QWidget *>(sortPanel),
-                       static_cast<QWidget *>(importPanel), static_cast<QWidget *>(narrowPanel),
-                       static_cast<QWidget *>(progress), static_cast<QWidget *>(startOfUse)})
+                       static_cast<QWidget *>(sortPanel), static_cast<QWidget *>(importPanel),
+                       static_cast<QWidget *>(narrowPanel), static_cast<QWidget *>(progress)})
         ui::paintBackground(p, d.backgroundColour, kDesignedBackground);
     const bool monthly = d.sharedSettings.isOn(slot::shared::kMonthlyImport);
     for (const char *name : {"Command25", "Command26"})
@@ -174,7 +182,6 @@ void Form11::connectCard()
     connect(m_card.fields, &ui::FlexGrid::cellClickedAt, this, [this](int r, int c) {
         if (r != 1) return;
         m_session.card().cardColumn = c;
-        if (c == 9) run([this] { m_session.explainStockCell(); });
         emit fieldCellClicked(c);
     });
     connect(m_card.months, &ui::FlexGrid::cellClickedAt, this, [this](int r, int c) {
@@ -186,8 +193,29 @@ void Form11::connectCard()
     connect(m_card.itemNumber, &ui::ClickLabel::clicked, this, &Form11::itemNumberClicked);
 }
 
+// The card's entry tools: the text box of the card, the word list and the
+// start-of-use chooser on the screen's background, the calculator.
+void Form11::connectEntry(const QDate &today)
+{
+    m_cardSink = std::make_unique<ItemCardSink>(m_session.card(), m_card.fields, m_card.months);
+    m_entry = new EntryHelpers(m_session.data(), *m_cardSink, background, today.year(), m_card.text);
+    pickList = m_entry->pickListPanel();
+    startOfUse = m_entry->startOfUsePanel();
+    connect(this, &Form11::fieldCellClicked, m_entry, &EntryHelpers::fieldGridClicked);
+    connect(this, &Form11::monthCellClicked, m_entry, &EntryHelpers::monthGridClicked);
+    connect(this, &Form11::itemNumberClicked, m_entry, &EntryHelpers::itemNumberClicked);
+    connect(m_entry, &EntryHelpers::cardChanged, this, [this] { m_card.showCard(m_session.card()); });
+    connect(m_entry, &EntryHelpers::resetRequested, this, &Form11::fom11gamencler);
+    connect(m_card.entryHelp, &QPushButton::clicked, m_entry, &EntryHelpers::showMoveCardHelp);
+    new EntryPanelMover(m_card.panel, m_card.frame, narrowPanel, m_list.grid, m_list.panel);
+}
+
 void Form11::resetPanels()
 {
+    // The calculator belongs to the cell it was opened on: a page move or
+    // another item on the card ends it.
+    m_entry->closeCalculator();
+    m_entry->hidePanels();
     for (QWidget *w : {static_cast<QWidget *>(progress), static_cast<QWidget *>(pickList),
                        static_cast<QWidget *>(m_list.narrowPaging), static_cast<QWidget *>(importPanel),
                        static_cast<QWidget *>(m_card.text)})

@@ -12,6 +12,7 @@
 // typed member, built by its own function below.
 
 #include "ledger/card_panel.h"
+#include "ledger/entry_item_card_sink.h"
 #include "ledger/ledger_session.h"
 #include "ledger/list_panel.h"
 #include "menu/screen_seam.h"
@@ -20,6 +21,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QPushButton;
 
@@ -31,6 +33,8 @@ class PictureBox;
 }
 
 namespace kpv::ledger {
+
+class EntryHelpers;
 
 class Form11 : public QWidget {
     Q_OBJECT
@@ -44,6 +48,7 @@ public:
     LedgerSession &session() { return m_session; }
     ListPanel &listPanel() { return m_list; }
     CardPanel &cardPanel() { return m_card; }
+    EntryHelpers &entryHelpers() { return *m_entry; }
 
     // Resets the screen to the list state (every command starts with it).
     // False when the program is ending.
@@ -93,9 +98,13 @@ private:
         refresh();
     }
 
+    void connectEntry(const QDate &today);
+
     LedgerSession m_session;
     ListPanel m_list;
     CardPanel m_card;
+    std::unique_ptr<ItemCardSink> m_cardSink;
+    EntryHelpers *m_entry = nullptr;
 };
 
 } // namespace kpv::ledger

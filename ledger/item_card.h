@@ -108,6 +108,18 @@ public:
 
     // Shows the card's values (all cells).
     void show();
+
+    // ---- For the entry tools, which store and show cell by cell -----------
+    LedgerRecord &editValues() { return m_values; }
+    void setFieldCell(int col, const QString &text)
+    {
+        if (col >= 0 && col < kFieldColumns) m_fieldCells[size_t(col)] = text;
+    }
+    void setMonthCell(int line, int col, const QString &text)
+    {
+        if (line >= 1 && line < 3 && col >= 0 && col < kMonthColumns) m_monthCells[size_t(line)][size_t(col)] = text;
+    }
+    void setItemNumberText(const QString &text) { m_itemNumber = text; }
     // The stock cell with the stored text of the stock quantity, unformatted.
     void showStoredStock() { m_fieldCells[9] = m_values.field(10); }
 
