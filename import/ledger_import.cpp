@@ -66,7 +66,7 @@ bool LedgerImport::writeRecords(const std::vector<LedgerRecord> &records, const 
     Messages &messages = m_d.messages();
     const QString title = QStringLiteral("インポート確認");
     LedgerLock lock(m_d.ledgerPath());
-    if (!lock.tryLock()) {
+    if (!lock.tryLock(m_lockTimeoutMs)) {
         messages.tell(title, QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
                                  + QStringLiteral("　しばらくしてからインポートしてください。"));
         return false;

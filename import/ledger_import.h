@@ -44,6 +44,8 @@ public:
     // folder ends with a separator.
     Result run(const QString &folder, const Progress &progress = {});
     int written() const { return m_written; }
+    // How long to wait for another client's ledger lock (default 10 s).
+    void setLockTimeout(int ms) { m_lockTimeoutMs = ms; }
     // How many records a progress call is made after.
     static constexpr int kProgressStep = 50;
 
@@ -53,6 +55,7 @@ private:
     Dolvb &m_d;
     excel::Spreadsheet &m_office;
     int m_written = 0;
+    int m_lockTimeoutMs = 10000;
 };
 
 } // namespace kpv::import
