@@ -15,14 +15,20 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
 
 #include <map>
 #include <memory>
+#include <stdexcept>
 
 namespace kpv::testing {
 
 using Cells = std::map<int, QString>; // column -> text
+
+// Stops the test (both test frameworks report the exception as a failure).
+inline void require(bool ok, const QString &what)
+{
+    if (!ok) throw std::runtime_error(what.toStdString());
+}
 
 struct ImportWorld {
     QTemporaryDir tmp;
@@ -65,33 +71,33 @@ struct ImportWorld {
     void makeBook(const QString &name, excel::Status (*layout)(excel::Worksheet &), Fill fill)
     {
         auto book = office->createNew();
-        ASSERT_TRUE(book.ok()) << book.failure().detail.toStdString();
+        require(book.ok(), book.ok() ? QString() : book.failure().detail);
         excel::Worksheet &sheet = book.value()->firstSheet();
-        ASSERT_TRUE(layout(sheet).ok());
+        require(layout(sheet).ok(), QStringLiteral("book step failed"));
         fill(sheet);
-        ASSERT_TRUE(book.value()->storeAsXls(books + name).ok());
-        ASSERT_TRUE(book.value()->close().ok());
+        require(book.value()->storeAsXls(books + name).ok(), QStringLiteral("book step failed"));
+        require(book.value()->close().ok(), QStringLiteral("book step failed"));
     }
 
     // Ledger book with O4 and items given as receipts/issues rows of cells.
     void makeLedgerBook(const QString &startMonth, const std::vector<std::pair<Cells, Cells>> &items)
     {
         makeBook(import::ledgerBookName(), excel::WriteLedgerImportBook, [&](excel::Worksheet &s) {
-            ASSERT_TRUE(s.setCell(4, 15, excel::CellValue(startMonth)).ok());
+            require(s.setCell(4, 15, excel::CellValue(startMonth)).ok(), QStringLiteral("book step failed"));
             if (items.empty()) return;
             excel::Block b(int(items.size()) * 2, 30);
             for (size_t i = 0; i < items.size(); ++i) {
                 for (const auto &[col, text] : items[i].first) b.at(int(i) * 2, col - 1) = excel::CellValue(text);
                 for (const auto &[col, text] : items[i].second) b.at(int(i) * 2 + 1, col - 1) = excel::CellValue(text);
             }
-            ASSERT_TRUE(s.writeBlock(5, 1, b).ok());
+            require(s.writeBlock(5, 1, b).ok(), QStringLiteral("book step failed"));
         });
     }
 
     void makeWordBook(const std::array<QStringList, 5> &lists)
     {
         makeBook(import::wordListBookName(), excel::WriteWordListImportBook,
-                 [&](excel::Worksheet &s) { ASSERT_TRUE(import::writeWordLists(s, lists).ok()); });
+                 [&](excel::Worksheet &s) { require(import::writeWordLists(s, lists).ok(), QStringLiteral("word lists")); });
     }
 };
 

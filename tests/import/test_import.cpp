@@ -7,6 +7,8 @@
 #include "import_world.h"
 #include "storage/ledger_file.h"
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 
 using namespace kpv;
