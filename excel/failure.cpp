@@ -27,6 +27,7 @@ FailureMessage MessageForFailure(FailureKind kind)
                                             "　を確認してください。")};
     case FailureKind::WorkbookNotFound:
         return {QStringLiteral("Excel異常"), QStringLiteral("Excelファイル名称が違います。　")};
+    case FailureKind::OutsideSheet: // a caller's fault: the general message
     case FailureKind::Other:
         break;
     }

@@ -37,7 +37,12 @@
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
@@ -205,6 +210,39 @@ Status guarded(Session *session, const char *what, F &&f)
     }
 }
 
+Status checkRange(const Range &r)
+{
+    if (r.valid()) return {};
+    return Status::fail(FailureKind::OutsideSheet, QStringLiteral("range R%1C%2:R%3C%4 is not within the %5 x %6 sheet")
+                                                       .arg(r.row1)
+                                                       .arg(r.col1)
+                                                       .arg(r.row2)
+                                                       .arg(r.col2)
+                                                       .arg(kMaxRows)
+                                                       .arg(kMaxColumns));
+}
+
+// Line widths in 1/100 mm that Calc's .xls filter writes as the Excel weights
+// and reads back (hair 1 twip, thin 15, medium 35, thick 50 twips), and back.
+sal_Int16 lineWidth(LineWeight w)
+{
+    switch (w) {
+    case LineWeight::Hairline: return 2;
+    case LineWeight::Thin: return 26;
+    case LineWeight::Medium: return 62;
+    case LineWeight::Thick: return 89;
+    }
+    return 26;
+}
+
+LineWeight weightOf(sal_Int32 width)
+{
+    if (width >= 80) return LineWeight::Thick;
+    if (width >= 50) return LineWeight::Medium;
+    if (width >= 15) return LineWeight::Thin;
+    return LineWeight::Hairline;
+}
+
 class LoWorksheet : public Worksheet {
 public:
     LoWorksheet(std::shared_ptr<Session> session, Reference<css::frame::XModel> model)
@@ -221,6 +259,7 @@ public:
 
     Status setCell(int row, int col, const CellValue &value) override
     {
+        if (Status c = checkRange(Range::cell(row, col)); !c) return c;
         return guarded(m_session.get(), "setCell", [&] {
             Reference<css::table::XCell> c = sheet()->getCellByPosition(col - 1, row - 1);
             switch (value.kind()) {
@@ -241,6 +280,7 @@ public:
 
     Status setFormula(int row, int col, const QString &formula) override
     {
+        if (Status c = checkRange(Range::cell(row, col)); !c) return c;
         return guarded(m_session.get(), "setFormula",
                        [&] { sheet()->getCellByPosition(col - 1, row - 1)->setFormula(ou(formula)); });
     }
@@ -248,6 +288,7 @@ public:
     Result<QString> formula(int row, int col) override
     {
         QString out;
+        if (Status c = checkRange(Range::cell(row, col)); !c) return c.failure();
         Status s = guarded(m_session.get(), "formula",
                            [&] { out = qs(sheet()->getCellByPosition(col - 1, row - 1)->getFormula()); });
         if (!s) return s.failure();
@@ -256,6 +297,7 @@ public:
 
     Result<Block> readBlock(const Range &r) override
     {
+        if (Status c = checkRange(r); !c) return c.failure();
         Block block(r.rows(), r.columns());
         Status s = guarded(m_session.get(), "readBlock", [&] {
             Reference<css::sheet::XCellRangeData> data(range(r), UNO_QUERY_THROW);
@@ -272,6 +314,20 @@ public:
                         block.at(i, j) = CellValue(qs(text));
                 }
             }
+            // Dates and times come as serial numbers: take what the cell shows.
+            Reference<css::sheet::XCellRangesQuery> query(range(r), UNO_QUERY_THROW);
+            Reference<css::sheet::XSheetCellRanges> dates = query->queryContentCells(css::sheet::CellFlags::DATETIME);
+            const Sequence<css::table::CellRangeAddress> found = dates->getRangeAddresses();
+
+            for (const css::table::CellRangeAddress &a : found) {
+                for (sal_Int32 row = a.StartRow; row <= a.EndRow; ++row)
+                    for (sal_Int32 col = a.StartColumn; col <= a.EndColumn; ++col) {
+                        const int i = int(row) - (r.row1 - 1), j = int(col) - (r.col1 - 1);
+                        if (i < 0 || j < 0 || i >= block.rows() || j >= block.columns()) continue;
+                        Reference<css::text::XText> cellText(sheet()->getCellByPosition(col, row), UNO_QUERY_THROW);
+                        block.at(i, j) = CellValue(qs(cellText->getString()));
+                    }
+            }
         });
         if (!s) return s.failure();
         return block;
@@ -280,6 +336,8 @@ public:
     Status writeBlock(int row, int col, const Block &block) override
     {
         if (block.rows() == 0 || block.columns() == 0) return {};
+        if (Status c = checkRange(Range::of(row, col, row + block.rows() - 1, col + block.columns() - 1)); !c)
+            return c;
         return guarded(m_session.get(), "writeBlock", [&] {
             Sequence<Sequence<Any>> rows(block.rows());
             Sequence<Any> *out = rows.getArray();
@@ -321,38 +379,37 @@ public:
         });
     }
 
+    Status setNumberFormat(const Range &r, const QString &code) override
+    {
+        if (Status c = checkRange(r); !c) return c;
+        return guarded(m_session.get(), "setNumberFormat",
+                       [&] { props(r)->setPropertyValue(name("NumberFormat"), any(formatKey(ou(code)))); });
+    }
+
     Status setTextFormat(const Range &r) override
     {
+        if (Status c = checkRange(r); !c) return c;
         return guarded(m_session.get(), "setTextFormat",
                        [&] { props(r)->setPropertyValue(name("NumberFormat"), any(textFormatKey())); });
     }
 
     Status setBorder(const Range &r, Border index, int lineStyle) override
     {
-        return guarded(m_session.get(), "setBorder", [&] {
-            css::table::BorderLine2 line;
-            if (lineStyle == kLineContinuous) {
-                line.LineStyle = css::table::BorderLineStyle::SOLID;
-                line.OuterLineWidth = 26; // thin (0.75 pt), Excel's default weight
-                line.LineWidth = 26;
-            } else {
-                line.LineStyle = css::table::BorderLineStyle::NONE;
-            }
-            css::table::TableBorder2 border; // every line not named stays unchanged
-            switch (index) {
-            case Border::Left: border.LeftLine = line; border.IsLeftLineValid = true; break;
-            case Border::Top: border.TopLine = line; border.IsTopLineValid = true; break;
-            case Border::Bottom: border.BottomLine = line; border.IsBottomLineValid = true; break;
-            case Border::Right: border.RightLine = line; border.IsRightLineValid = true; break;
-            case Border::InsideVertical: border.VerticalLine = line; border.IsVerticalLineValid = true; break;
-            case Border::InsideHorizontal: border.HorizontalLine = line; border.IsHorizontalLineValid = true; break;
-            }
-            props(r)->setPropertyValue(name("TableBorder2"), any(border));
-        });
+        if (Status c = checkRange(r); !c) return c;
+        css::table::BorderLine2 line;
+        if (lineStyle == kLineContinuous) {
+            line.LineStyle = css::table::BorderLineStyle::SOLID;
+            line.OuterLineWidth = lineWidth(LineWeight::Thin);
+            line.LineWidth = lineWidth(LineWeight::Thin);
+        } else {
+            line.LineStyle = css::table::BorderLineStyle::NONE;
+        }
+        return applyBorder(r, index, line, "setBorder");
     }
 
     Status setInteriorColor(const Range &r, int color) override
     {
+        if (Status c = checkRange(r); !c) return c;
         return guarded(m_session.get(), "setInteriorColor", [&] {
             Reference<css::beans::XPropertySet> p = props(r);
             p->setPropertyValue(name("IsCellBackgroundTransparent"), any(false));
@@ -362,6 +419,7 @@ public:
 
     Status setCentred(const Range &r) override
     {
+        if (Status c = checkRange(r); !c) return c;
         return guarded(m_session.get(), "setCentred", [&] {
             props(r)->setPropertyValue(name("HoriJustify"), any(css::table::CellHoriJustify_CENTER));
         });
@@ -369,6 +427,7 @@ public:
 
     Status setRowHeight(const Range &r, double points) override
     {
+        if (Status c = checkRange(r); !c) return c;
         return guarded(m_session.get(), "setRowHeight", [&] {
             Reference<css::table::XColumnRowRange> cr(range(r), UNO_QUERY_THROW);
             Reference<css::beans::XPropertySet>(cr->getRows(), UNO_QUERY_THROW)
@@ -378,6 +437,7 @@ public:
 
     Status setColumnWidth(int col, double characters) override
     {
+        if (Status c = checkRange(Range::cell(1, col)); !c) return c;
         return guarded(m_session.get(), "setColumnWidth", [&] {
             Reference<css::table::XColumnRowRange> cr(range(Range::cell(1, col)), UNO_QUERY_THROW);
             Reference<css::beans::XPropertySet>(cr->getColumns(), UNO_QUERY_THROW)
@@ -387,6 +447,7 @@ public:
 
     Status setFontSize(const Range &r, double points) override
     {
+        if (Status c = checkRange(r); !c) return c;
         return guarded(m_session.get(), "setFontSize", [&] {
             Reference<css::beans::XPropertySet> p = props(r);
             const float h = float(points);
@@ -398,6 +459,7 @@ public:
 
     Status setBold(const Range &r, bool bold) override
     {
+        if (Status c = checkRange(r); !c) return c;
         return guarded(m_session.get(), "setBold", [&] {
             Reference<css::beans::XPropertySet> p = props(r);
             const float w = bold ? css::awt::FontWeight::BOLD : css::awt::FontWeight::NORMAL;
@@ -409,12 +471,95 @@ public:
 
     Status setFontColor(const Range &r, int color) override
     {
+        if (Status c = checkRange(r); !c) return c;
         return guarded(m_session.get(), "setFontColor",
                        [&] { props(r)->setPropertyValue(name("CharColor"), any(toUnoColor(color))); });
     }
 
+    Result<int> lastUsedRow() override
+    {
+        int last = 0;
+        Status s = guarded(m_session.get(), "lastUsedRow", [&] {
+            using namespace css::sheet::CellFlags;
+            Reference<css::sheet::XCellRangesQuery> query(sheet(), UNO_QUERY_THROW);
+            const Sequence<css::table::CellRangeAddress> found =
+                query->queryContentCells(VALUE | DATETIME | STRING | FORMULA)->getRangeAddresses();
+            for (const css::table::CellRangeAddress &a : found) last = std::max(last, int(a.EndRow) + 1);
+        });
+        if (!s) return s.failure();
+        return last;
+    }
+
+    Status setBorderLine(const Range &r, Border index, LineWeight weight, int color) override
+    {
+        if (Status c = checkRange(r); !c) return c;
+        css::table::BorderLine2 line;
+        line.LineStyle = css::table::BorderLineStyle::SOLID;
+        line.OuterLineWidth = lineWidth(weight);
+        line.LineWidth = lineWidth(weight);
+        line.Color = toUnoColor(color);
+        return applyBorder(r, index, line, "setBorderLine");
+    }
+
+    Status setPattern(const Range &r, Pattern pattern, int color) override
+    {
+        return setInteriorColor(r, PatternFillColor(pattern, color));
+    }
+
+    Status autoFitRows(const Range &r) override
+    {
+        if (Status c = checkRange(r); !c) return c;
+        return guarded(m_session.get(), "autoFitRows", [&] {
+            // Fitting is off while the document's automatic fitting is held
+            // down (screen updating off, block writes): lift it for the call.
+            Reference<css::beans::XPropertySet> doc(m_model, UNO_QUERY_THROW);
+            bool adjust = true;
+            doc->getPropertyValue(name("IsAdjustHeightEnabled")) >>= adjust;
+            if (!adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(true));
+            try {
+                Reference<css::table::XColumnRowRange> cr(range(r), UNO_QUERY_THROW);
+                Reference<css::beans::XPropertySet>(cr->getRows(), UNO_QUERY_THROW)
+                    ->setPropertyValue(name("OptimalHeight"), any(true));
+            } catch (...) {
+                if (!adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(false));
+                throw;
+            }
+            if (!adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(false));
+        });
+    }
+
+    Result<BorderLine> borderLine(const Range &r, Border index) override
+    {
+        if (Status c = checkRange(r); !c) return c.failure();
+        BorderLine out;
+        Status s = guarded(m_session.get(), "borderLine", [&] {
+            css::table::TableBorder2 b;
+            props(r)->getPropertyValue(name("TableBorder2")) >>= b;
+            bool valid = false;
+            css::table::BorderLine2 l;
+            switch (index) {
+            case Border::Left: valid = b.IsLeftLineValid; l = b.LeftLine; break;
+            case Border::Top: valid = b.IsTopLineValid; l = b.TopLine; break;
+            case Border::Bottom: valid = b.IsBottomLineValid; l = b.BottomLine; break;
+            case Border::Right: valid = b.IsRightLineValid; l = b.RightLine; break;
+            case Border::InsideVertical: valid = b.IsVerticalLineValid; l = b.VerticalLine; break;
+            case Border::InsideHorizontal: valid = b.IsHorizontalLineValid; l = b.HorizontalLine; break;
+            }
+            const sal_Int32 width = std::max<sal_Int32>(l.LineWidth, l.OuterLineWidth);
+
+            out.drawn = valid && l.LineStyle != css::table::BorderLineStyle::NONE && width > 0;
+            if (out.drawn) {
+                out.weight = weightOf(width);
+                out.color = toExcelColor(l.Color);
+            }
+        });
+        if (!s) return s.failure();
+        return out;
+    }
+
     Result<CellFormat> format(int row, int col) override
     {
+        if (Status c = checkRange(Range::cell(row, col)); !c) return c.failure();
         CellFormat f;
         Status s = guarded(m_session.get(), "format", [&] {
             Reference<css::beans::XPropertySet> p = props(Range::cell(row, col));
@@ -449,6 +594,7 @@ public:
 
     Result<bool> hasBorder(const Range &r, Border index) override
     {
+        if (Status c = checkRange(r); !c) return c.failure();
         bool has = false;
         Status s = guarded(m_session.get(), "hasBorder", [&] {
             css::table::TableBorder2 b;
@@ -473,6 +619,7 @@ public:
     Result<double> rowHeight(int row) override
     {
         sal_Int32 h = 0;
+        if (Status c = checkRange(Range::cell(row, 1)); !c) return c.failure();
         Status s = guarded(m_session.get(), "rowHeight", [&] {
             Reference<css::table::XColumnRowRange> cr(range(Range::cell(row, 1)), UNO_QUERY_THROW);
             Reference<css::beans::XPropertySet>(cr->getRows(), UNO_QUERY_THROW)->getPropertyValue(name("Height")) >>= h;
@@ -484,6 +631,7 @@ public:
     Result<double> columnWidth(int col) override
     {
         sal_Int32 w = 0;
+        if (Status c = checkRange(Range::cell(1, col)); !c) return c.failure();
         Status s = guarded(m_session.get(), "columnWidth", [&] {
             Reference<css::table::XColumnRowRange> cr(range(Range::cell(1, col)), UNO_QUERY_THROW);
             Reference<css::beans::XPropertySet>(cr->getColumns(), UNO_QUERY_THROW)->getPropertyValue(name("Width")) >>= w;
@@ -503,6 +651,22 @@ public:
     }
 
 private:
+    Status applyBorder(const Range &r, Border index, const css::table::BorderLine2 &line, const char *what)
+    {
+        return guarded(m_session.get(), what, [&] {
+            css::table::TableBorder2 border; // every line not named stays unchanged
+            switch (index) {
+            case Border::Left: border.LeftLine = line; border.IsLeftLineValid = true; break;
+            case Border::Top: border.TopLine = line; border.IsTopLineValid = true; break;
+            case Border::Bottom: border.BottomLine = line; border.IsBottomLineValid = true; break;
+            case Border::Right: border.RightLine = line; border.IsRightLineValid = true; break;
+            case Border::InsideVertical: border.VerticalLine = line; border.IsVerticalLineValid = true; break;
+            case Border::InsideHorizontal: border.HorizontalLine = line; border.IsHorizontalLineValid = true; break;
+            }
+            props(r)->setPropertyValue(name("TableBorder2"), any(border));
+        });
+    }
+
     Reference<css::table::XCellRange> range(const Range &r)
     {
         return sheet()->getCellRangeByPosition(r.col1 - 1, r.row1 - 1, r.col2 - 1, r.row2 - 1);
@@ -513,14 +677,17 @@ private:
     }
     sal_Int32 textFormatKey()
     {
-        if (m_textKey < 0) {
-            Reference<css::util::XNumberFormatsSupplier> s(m_model, UNO_QUERY_THROW);
-            Reference<css::util::XNumberFormats> formats = s->getNumberFormats();
-            const css::lang::Locale locale;
-            m_textKey = formats->queryKey(name(kTextFormat), locale, false);
-            if (m_textKey < 0) m_textKey = formats->addNew(name(kTextFormat), locale);
-        }
+        if (m_textKey < 0) m_textKey = formatKey(name(kTextFormat));
         return m_textKey;
+    }
+    sal_Int32 formatKey(const OUString &code)
+    {
+        Reference<css::util::XNumberFormatsSupplier> s(m_model, UNO_QUERY_THROW);
+        Reference<css::util::XNumberFormats> formats = s->getNumberFormats();
+        const css::lang::Locale locale;
+        sal_Int32 key = formats->queryKey(code, locale, false);
+        if (key < 0) key = formats->addNew(code, locale);
+        return key;
     }
 
     std::shared_ptr<Session> m_session;
@@ -529,10 +696,32 @@ private:
     sal_Int32 m_textKey = -1;
 };
 
+// One document as the workbook objects bound to it share it. A book that a
+// read bind loaded itself is closed when the last of them goes, unless it was
+// shown or changed meanwhile (then it is the user's).
+struct OpenDoc {
+    std::shared_ptr<Session> session;
+    Reference<css::frame::XModel> model;
+    bool closeAtRelease = false;
+    bool shown = false;
+    bool closed = false;
+
+    ~OpenDoc()
+    {
+        if (!closeAtRelease || shown || closed) return;
+        guarded(session.get(), "release", [&] {
+            Reference<css::util::XModifiable> modifiable(model, UNO_QUERY);
+            if (modifiable.is() && modifiable->isModified()) return;
+            Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true);
+        });
+    }
+};
+
 class LoWorkbook : public Workbook {
 public:
-    LoWorkbook(std::shared_ptr<Session> session, Reference<css::frame::XModel> model, QString path)
-        : m_session(session), m_model(model), m_path(std::move(path)), m_sheet(session, model)
+    LoWorkbook(std::shared_ptr<OpenDoc> doc, QString path)
+        : m_doc(doc), m_session(doc->session), m_model(doc->model), m_path(std::move(path)),
+          m_sheet(doc->session, doc->model)
     {
     }
     ~LoWorkbook() override
@@ -605,6 +794,7 @@ public:
         return guarded(m_session.get(), "close", [&] {
             Reference<css::util::XCloseable> c(m_model, UNO_QUERY_THROW);
             c->close(true);
+            m_doc->closed = true;
         });
     }
 
@@ -612,6 +802,7 @@ private:
     Status showWindow(bool visible, const char *what)
     {
         return guarded(m_session.get(), what, [&] {
+            m_doc->shown = visible;
             Reference<css::frame::XController> controller = m_model->getCurrentController();
             if (!controller.is()) return;
             Reference<css::frame::XFrame> frame = controller->getFrame();
@@ -626,6 +817,7 @@ private:
         });
     }
 
+    std::shared_ptr<OpenDoc> m_doc; // released last
     std::shared_ptr<Session> m_session;
     Reference<css::frame::XModel> m_model;
     QString m_path;
@@ -689,6 +881,36 @@ struct LibreOffice::Impl {
     QString profileUrl;
     int starts = 0;
     bool detached = false;
+    std::vector<std::weak_ptr<OpenDoc>> docs;
+
+    // The shared handle of a document (a new one when no workbook object holds it).
+    std::shared_ptr<OpenDoc> docFor(const Reference<css::frame::XModel> &model, bool loadedForRead)
+    {
+        std::shared_ptr<OpenDoc> found;
+        for (auto it = docs.begin(); it != docs.end();) {
+            std::shared_ptr<OpenDoc> d = it->lock();
+            if (!d) {
+                it = docs.erase(it);
+                continue;
+            }
+            if (d->session == session && d->model == model) found = d;
+            ++it;
+        }
+        if (found) return found;
+        found = std::make_shared<OpenDoc>();
+        found->session = session;
+        found->model = model;
+        found->closeAtRelease = loadedForRead;
+        docs.push_back(found);
+        return found;
+    }
+
+    // Closes a document this bind loaded and will not hand out.
+    void discard(const Reference<css::frame::XModel> &model)
+    {
+        guarded(session.get(), "discard",
+                [&] { Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true); });
+    }
 
     Status localContext()
     {
@@ -886,11 +1108,25 @@ Result<std::unique_ptr<Workbook>> LibreOffice::bind(const QString &path, Access 
         return Failure{FailureKind::WorkbookNotFound, QStringLiteral("no such workbook: ") + path};
     if (Status s = d->ensure(); !s) return s.failure();
     const QString canonical = canonicalPath(path);
-    std::unique_ptr<Workbook> book;
     Reference<css::frame::XModel> model;
-    Status s = guarded(d->session.get(), "bind", [&] { model = d->findOpen(canonical); });
+    bool readOnly = false;
+    auto isReadOnly = [&] {
+        Reference<css::frame::XStorable> store(model, UNO_QUERY);
+        readOnly = store.is() && store->isReadonly();
+    };
+    Status s = guarded(d->session.get(), "bind", [&] {
+        model = d->findOpen(canonical);
+        if (model.is()) isReadOnly();
+    });
     if (!s) return s.failure();
-    if (model.is()) return std::unique_ptr<Workbook>(std::make_unique<LoWorkbook>(d->session, model, canonical));
+    if (model.is()) {
+        // Open read-only (another PC held it when it was opened): nobody can store what we write.
+        if (access == Access::Write && readOnly)
+            return Failure{FailureKind::InUse, QStringLiteral("open read-only: ") + canonical};
+        std::shared_ptr<OpenDoc> doc = d->docFor(model, false);
+        if (access == Access::Write) doc->closeAtRelease = false;
+        return std::unique_ptr<Workbook>(std::make_unique<LoWorkbook>(doc, canonical));
+    }
 
     if (access == Access::Write) {
         if (Status w = CheckWritable(canonical); !w) return w.failure();
@@ -914,7 +1150,15 @@ Result<std::unique_ptr<Workbook>> LibreOffice::bind(const QString &path, Access 
             return;
         }
         model.set(component, UNO_QUERY_THROW);
-        if (access == Access::Write) setDefaultFonts(model, false);
+        try {
+            isReadOnly();
+            if (access == Access::Write && !readOnly) setDefaultFonts(model, false);
+        } catch (...) {
+            // No hidden, locked book stays behind a failed bind.
+            Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true);
+            model.clear();
+            throw;
+        }
     });
     if (!s) {
         if (s.kind() == FailureKind::Other || s.kind() == FailureKind::InUse)
@@ -922,7 +1166,11 @@ Result<std::unique_ptr<Workbook>> LibreOffice::bind(const QString &path, Access 
         return s.failure();
     }
     if (notSpreadsheet) return Failure{FailureKind::WorkbookNotFound, QStringLiteral("not a workbook: ") + canonical};
-    return std::unique_ptr<Workbook>(std::make_unique<LoWorkbook>(d->session, model, canonical));
+    if (access == Access::Write && readOnly) {
+        d->discard(model);
+        return Failure{FailureKind::InUse, QStringLiteral("opened read-only: ") + canonical};
+    }
+    return std::unique_ptr<Workbook>(std::make_unique<LoWorkbook>(d->docFor(model, access == Access::Read), canonical));
 }
 
 Result<std::unique_ptr<Workbook>> LibreOffice::createNew()
@@ -938,7 +1186,7 @@ Result<std::unique_ptr<Workbook>> LibreOffice::createNew()
         setDefaultFonts(model, true);
     });
     if (!s) return s.failure();
-    return std::unique_ptr<Workbook>(std::make_unique<LoWorkbook>(d->session, model, QString()));
+    return std::unique_ptr<Workbook>(std::make_unique<LoWorkbook>(d->docFor(model, false), QString()));
 }
 
 bool LibreOffice::isOpen(const QString &path)

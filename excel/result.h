@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 namespace kpv::excel {
@@ -20,6 +21,7 @@ enum class FailureKind {
     DiskNotReady,      // the drive or medium does not answer
     FolderMissing,     // the template folder or the output folder does not exist
     WorkbookNotFound,  // the file to bind to is missing or is not a workbook
+    OutsideSheet,      // a cell beyond the .xls sheet (65,536 rows, 256 columns) or an inverted range
     Other,             // anything else
 };
 
@@ -51,7 +53,13 @@ public:
     Result(const Status &status) : m_failure(status.failure()) {} // only from a failed status
 
     bool ok() const { return m_value.has_value(); }
-    explicit operator bool() const { return ok(); }
+    // "The call succeeded": not offered for Result<bool>, where it would read
+    // as the answer. Use ok() and value() there.
+    explicit operator bool() const
+        requires(!std::is_same_v<T, bool>)
+    {
+        return ok();
+    }
     T &value() { return *m_value; }
     const T &value() const { return *m_value; }
     T *operator->() { return &*m_value; }

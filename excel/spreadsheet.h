@@ -14,7 +14,14 @@
 // close() exist for the generator of the shipped books and for tests.
 //
 // Every operation returns its failure as a value (result.h). Dropping a
-// Workbook object releases it; the document stays open in the application.
+// Workbook object releases it: a book that a read bind loaded itself is closed
+// then (unless it was shown or changed meanwhile), every other document stays
+// open in the application.
+//
+// The books are Excel 97-2003 files: rows and columns beyond the .xls sheet
+// (kMaxRows, kMaxColumns) are refused with FailureKind::OutsideSheet before
+// anything is written, so nothing is lost silently when the book is stored.
+// Dates are read as the text the cell shows ("2026/04"), never as a serial.
 
 #include "excel/result.h"
 
@@ -78,6 +85,10 @@ private:
     std::vector<CellValue> m_cells;
 };
 
+// The size of an Excel 97-2003 worksheet.
+constexpr int kMaxRows = 65536;
+constexpr int kMaxColumns = 256;
+
 // Range(Cells(row1, col1), Cells(row2, col2)).
 struct Range {
     int row1 = 1, col1 = 1, row2 = 1, col2 = 1;
@@ -85,6 +96,11 @@ struct Range {
     static Range of(int row1, int col1, int row2, int col2) { return {row1, col1, row2, col2}; }
     int rows() const { return row2 - row1 + 1; }
     int columns() const { return col2 - col1 + 1; }
+    // 1 <= row1 <= row2 <= kMaxRows and 1 <= col1 <= col2 <= kMaxColumns.
+    bool valid() const
+    {
+        return row1 >= 1 && row1 <= row2 && row2 <= kMaxRows && col1 >= 1 && col1 <= col2 && col2 <= kMaxColumns;
+    }
 };
 
 // The published border indexes of the automation object model.
@@ -95,6 +111,35 @@ enum class Border {
     Right = 10,          // right edge
     InsideVertical = 11, // inner vertical lines
     InsideHorizontal = 12,
+};
+
+// Borders(index).Weight: the published values of the automation object model.
+enum class LineWeight {
+    Hairline = 1,
+    Thin = 2, // the default weight
+    Medium = -4138,
+    Thick = 4,
+};
+
+// Interior.Pattern for shaded (hatched) cells. Calc keeps only solid cell
+// fills, and a patterned .xls cell is read back as one colour anyway, so a
+// pattern is stored as the solid colour it shows from afar: the pattern colour
+// laid over white at the pattern's ink coverage (25, 50 or 75 %). The result
+// differs from a plain fill of the same colour and survives a store and reload.
+enum class Pattern {
+    Gray25 = -4124,
+    Gray50 = -4125,
+    Gray75 = -4126,
+};
+
+// The colour a pattern of colour bgrColor over white comes out as.
+int PatternFillColor(Pattern pattern, int bgrColor);
+
+// One border line as read back.
+struct BorderLine {
+    bool drawn = false;
+    LineWeight weight = LineWeight::Thin; // meaningful when drawn
+    int color = 0;                        // automation colour value
 };
 
 constexpr int kLineContinuous = 1;      // LineStyle value of a continuous line
@@ -125,18 +170,33 @@ public:
     virtual Result<QString> formula(int row, int col) = 0;
 
     // The whole rectangle in one call: the outputs and imports never go cell
-    // by cell. writeBlock puts block cell (0, 0) at (row, col).
+    // by cell. writeBlock puts block cell (0, 0) at (row, col); its empty
+    // cells clear their targets (a caller that must keep what the user typed
+    // in some cells splits the block around them). A range outside the sheet
+    // fails with OutsideSheet.
     virtual Result<Block> readBlock(const Range &range) = 0;
     virtual Status writeBlock(int row, int col, const Block &block) = 0;
+    // The last row holding a value or formula (formatting alone does not
+    // count); 0 for an empty sheet. Imports read in blocks up to it.
+    virtual Result<int> lastUsedRow() = 0;
 
     // Cells.NumberFormatLocal = "@": everything written later stays text.
     virtual Status setTextFormatAllCells() = 0;
     virtual Status setTextFormat(const Range &range) = 0;
+    // NumberFormat in the English notation of format codes, e.g. "YYYY/MM".
+    virtual Status setNumberFormat(const Range &range, const QString &code) = 0;
     // Borders(index).LineStyle = lineStyle (1: continuous, default weight).
     virtual Status setBorder(const Range &range, Border index, int lineStyle = kLineContinuous) = 0;
+    // A continuous line of the given weight and colour (Borders(index).Weight, .Color).
+    virtual Status setBorderLine(const Range &range, Border index, LineWeight weight, int color) = 0;
+    // Interior.Pattern and .PatternColor (see Pattern for how it is stored).
+    virtual Status setPattern(const Range &range, Pattern pattern, int color) = 0;
     virtual Status setInteriorColor(const Range &range, int color) = 0;
     virtual Status setCentred(const Range &range) = 0;
     virtual Status setRowHeight(const Range &range, double points) = 0;
+    // Rows(...).AutoFit: fits the rows of the range to their contents, also
+    // while screen updating is off (which stops the automatic fitting).
+    virtual Status autoFitRows(const Range &range) = 0;
     // ColumnWidth in characters of the default font, for the whole column.
     virtual Status setColumnWidth(int col, double characters) = 0;
     virtual Status setFontSize(const Range &range, double points) = 0;
@@ -147,6 +207,8 @@ public:
     virtual Result<CellFormat> format(int row, int col) = 0;
     // True when the given line is drawn along the whole edge (or all inner lines) of the range.
     virtual Result<bool> hasBorder(const Range &range, Border index) = 0;
+    // The line along the edge (the first inner line) of the range.
+    virtual Result<BorderLine> borderLine(const Range &range, Border index) = 0;
     virtual Result<double> rowHeight(int row) = 0;       // points
     virtual Result<double> columnWidth(int col) = 0;     // characters, two decimals
 };

@@ -92,8 +92,8 @@ void BM_WriteStoreReadLedger(benchmark::State &state)
             return;
         }
         Workbook &wb = *book.value();
-        wb.setScreenUpdating(false);
-        Status st = wb.firstSheet().writeBlock(1, 2, s.table);
+        Status st = wb.setScreenUpdating(false);
+        if (st) st = wb.firstSheet().writeBlock(1, 2, s.table);
         wb.setScreenUpdating(true);
         if (st) st = wb.storeAsXls(file);
         Result<Block> back = wb.firstSheet().readBlock(Range::of(1, 2, 2 * kItems, 1 + kColumns));
@@ -113,9 +113,13 @@ void BM_WriteLedgerParts(benchmark::State &state)
     const QString file = s.dir->path() + QStringLiteral("/parts.xls");
     for (auto _ : state) {
         auto book = s.office->createNew();
+        if (!book) {
+            state.SkipWithError("no workbook");
+            return;
+        }
         Workbook &wb = *book.value();
-        wb.setScreenUpdating(false);
-        Status st = wb.firstSheet().writeBlock(1, 2, s.table);
+        Status st = wb.setScreenUpdating(false);
+        if (st) st = wb.firstSheet().writeBlock(1, 2, s.table);
         wb.setScreenUpdating(true);
         if (st && state.range(0) == 1) st = wb.storeAsXls(file);
         wb.close();

@@ -251,3 +251,110 @@ TEST_F(Workbooks, OutputFromTemplateKeepsEarlierContentAndRefusesInUse)
     ASSERT_TRUE(readable.ok());
     readable.value()->close();
 }
+
+TEST_F(Workbooks, LinesPatternsDatesAndFittingSurviveStoreAndReload)
+{
+    Workbook &book = keep(m_office->createNew());
+    Worksheet &s = book.firstSheet();
+    EXPECT_EQ(s.lastUsedRow().value(), 0);
+    const struct {
+        int row;
+        LineWeight weight;
+        int color;
+    } lines[] = {
+        {2, LineWeight::Hairline, 0x0000FF},
+        {4, LineWeight::Thin, 0x000000},
+        {6, LineWeight::Medium, 0xFF0000},
+        {8, LineWeight::Thick, 0x00C000},
+    };
+    for (const auto &l : lines) ASSERT_TRUE(s.setBorderLine(Range::of(l.row, 2, l.row, 4), Border::Bottom, l.weight, l.color));
+    ASSERT_TRUE(s.setPattern(Range::of(10, 2, 10, 4), Pattern::Gray50, 255));
+    ASSERT_TRUE(s.setCell(12, 3, CellValue::number(46113))); // 2026-04-01
+    ASSERT_TRUE(s.setNumberFormat(Range::cell(12, 3), QStringLiteral("YYYY/MM")));
+    EXPECT_EQ(s.cell(12, 3).value(), CellValue(QStringLiteral("2026/04")));
+    // Three lines written with fitting held down, then fitted on request.
+    ASSERT_TRUE(book.setScreenUpdating(false));
+    Block text(1, 1);
+    text.at(0, 0) = CellValue(QStringLiteral("一行目\n二行目\n三行目"));
+    ASSERT_TRUE(s.writeBlock(14, 2, text));
+    const double before = s.rowHeight(14).value();
+    ASSERT_TRUE(s.autoFitRows(Range::cell(14, 2)));
+    EXPECT_GT(s.rowHeight(14).value(), 2 * before);
+    ASSERT_TRUE(book.setScreenUpdating(true));
+    ASSERT_TRUE(s.setBorder(Range::of(30, 1, 40, 5), Border::InsideHorizontal)); // formatting only
+    EXPECT_EQ(s.lastUsedRow().value(), 14);
+
+    Workbook &again = reopen(book, path(QStringLiteral("線と網掛け.xls")));
+    Worksheet &t = again.firstSheet();
+    for (const auto &l : lines) {
+        const BorderLine b = t.borderLine(Range::of(l.row, 2, l.row, 4), Border::Bottom).value();
+        EXPECT_TRUE(b.drawn) << l.row;
+        EXPECT_EQ(b.weight, l.weight) << l.row;
+        EXPECT_EQ(b.color, l.color) << l.row;
+    }
+    EXPECT_FALSE(t.borderLine(Range::of(4, 2, 4, 4), Border::Top).value().drawn);
+    const int shaded = t.format(10, 3).value().interiorColor;
+    EXPECT_EQ(shaded, PatternFillColor(Pattern::Gray50, 255));
+    EXPECT_NE(shaded, 255);
+    EXPECT_EQ(t.cell(12, 3).value(), CellValue(QStringLiteral("2026/04")));
+    auto block = t.readBlock(Range::of(11, 2, 12, 3));
+    ASSERT_TRUE(block.ok());
+    EXPECT_EQ(block->at(1, 1).text(), QStringLiteral("2026/04"));
+    EXPECT_GT(t.rowHeight(14).value(), 2 * before);
+    EXPECT_EQ(t.lastUsedRow().value(), 14);
+}
+
+TEST_F(Workbooks, CellsBeyondTheXlsSheetAreRefused)
+{
+    Workbook &book = keep(m_office->createNew());
+    Worksheet &s = book.firstSheet();
+    Block two(2, 1);
+    two.at(0, 0) = CellValue(QStringLiteral("x"));
+    EXPECT_EQ(s.writeBlock(kMaxRows, 1, two).kind(), FailureKind::OutsideSheet);
+    EXPECT_TRUE(s.writeBlock(kMaxRows - 1, 1, two).ok());
+    EXPECT_EQ(s.setCell(1, kMaxColumns + 1, QStringLiteral("x")).kind(), FailureKind::OutsideSheet);
+    EXPECT_EQ(s.readBlock(Range::of(5, 1, 4, 1)).kind(), FailureKind::OutsideSheet);       // inverted
+    EXPECT_EQ(s.readBlock(Range::of(1, 1, 1 << 30, 1)).kind(), FailureKind::OutsideSheet); // huge
+    EXPECT_EQ(s.cell(0, 1).kind(), FailureKind::OutsideSheet);
+    EXPECT_EQ(s.setBorderLine(Range::of(1, 1, 1, 300), Border::Top, LineWeight::Thin, 0).kind(),
+              FailureKind::OutsideSheet);
+    EXPECT_EQ(s.cell(kMaxRows - 1, 1).value().text(), QStringLiteral("x"));
+    EXPECT_EQ(s.lastUsedRow().value(), kMaxRows - 1);
+}
+
+TEST_F(Workbooks, ReadBoundBookIsClosedAndUnlockedAtRelease)
+{
+    const QString file = path(QStringLiteral("Mb入出庫月報.xls"));
+    const QString lock = path(QStringLiteral(".~lock.Mb入出庫月報.xls#"));
+    {
+        Workbook &book = keep(m_office->createNew());
+        ASSERT_TRUE(book.firstSheet().setCell(1, 1, QStringLiteral("日報")));
+        ASSERT_TRUE(book.storeAsXls(file));
+        ASSERT_TRUE(book.close());
+        m_books.clear();
+    }
+    {
+        auto reader = m_office->bind(file);
+        ASSERT_TRUE(reader.ok());
+        EXPECT_TRUE(QFile::exists(lock));
+        auto second = m_office->bind(file); // shares the document
+        ASSERT_TRUE(second.ok());
+        reader.value().reset();
+        EXPECT_TRUE(m_office->isOpen(file)) << "still bound by the second object";
+        EXPECT_EQ(second.value()->firstSheet().cell(1, 1).value().text(), QStringLiteral("日報"));
+    }
+    EXPECT_FALSE(m_office->isOpen(file));
+    EXPECT_FALSE(QFile::exists(lock));
+
+    // A book bound for writing, or shown, stays open for the user.
+    keep(m_office->bind(file, Spreadsheet::Access::Write));
+    m_books.clear();
+    EXPECT_TRUE(m_office->isOpen(file));
+    {
+        auto reader = m_office->bind(file);
+        ASSERT_TRUE(reader.ok());
+    }
+    EXPECT_TRUE(m_office->isOpen(file)) << "was open before the read bind";
+    ASSERT_TRUE(keep(m_office->bind(file)).close());
+    m_books.clear();
+}
