@@ -3,6 +3,7 @@
 // spreadsheet office, registers the work screens and shows the menu.
 
 #include "excel/libreoffice.h"
+#include "import/form10.h"
 #include "menu/menu_host.h"
 #include "storage/dolvb.h"
 #include "storage/text.h"
@@ -41,6 +42,7 @@ int main(int argc, char *argv[])
     kpv::menu::MenuHost host(dolvb, &office);
     // Each work screen registers its window here, e.g.
     //   host.registerScreen(kpv::menu::Screen::Ledger, [](kpv::menu::ScreenServices &s) { return new ledger::Form11(s); });
+    host.registerScreen(kpv::menu::Screen::Import, [](kpv::menu::ScreenServices &s) { return new kpv::import::Form10(s); });
     host.showMenu();
     return app.exec();
 }

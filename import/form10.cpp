@@ -4,10 +4,10 @@
 #include "import/import_books.h"
 #include "import/import_folder.h"
 #include "import/ledger_import.h"
-#include "import/shared_slots.h"
 #include "import/word_list_import.h"
 #include "menu/menu_gates.h"
 #include "storage/dolvb.h"
+#include "storage/settings_slots.h"
 #include "storage/text.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
@@ -29,9 +29,9 @@ using ui::setGeometryTwips;
 
 namespace {
 
-constexpr int kDataFolderSlot = 1;        // ClientSettings
-constexpr int kHideExplanationsSlot = 14; // ClientSettings
-constexpr int kImportFolderSlot = 10;     // SharedSettings
+constexpr int kDataFolderSlot = slot::client::kDataFolder;
+constexpr int kHideExplanationsSlot = slot::client::kHideExplanations;
+constexpr int kImportFolderSlot = slot::shared::kImportFolder;
 constexpr int kWindowWidth = 9720;
 constexpr int kWindowHeight = 7140;
 constexpr int kTopButtonsLeft = 5400;
@@ -76,8 +76,8 @@ QString lines(std::initializer_list<const char16_t *> parts)
 
 } // namespace
 
-Form10::Form10(Dolvb &d, excel::Spreadsheet *office, std::function<void()> endProgram, QWidget *parent)
-    : QWidget(parent), m_d(d), m_office(office), m_endProgram(std::move(endProgram))
+Form10::Form10(menu::ScreenServices &services, QWidget *parent)
+    : QWidget(parent), m_d(services.d), m_office(services.spreadsheet), m_endProgram(services.endProgram)
 {
     setObjectName(QStringLiteral("Form10"));
     build();
@@ -87,8 +87,7 @@ Form10::Form10(Dolvb &d, excel::Spreadsheet *office, std::function<void()> endPr
 void Form10::build()
 {
     setFixedSize(ui::twipsToPx(kWindowWidth), ui::twipsToPx(kWindowHeight));
-    const QColor background = ui::colourFromConstant(m_d.backgroundColour);
-    ui::paintBackground(this, background.isValid() ? background : ui::colourFromConstant(QStringLiteral("&H00E6D8AD")));
+    ui::paintBackground(this, m_d.backgroundColour, ui::colourFromConstant(QStringLiteral("&H00E6D8AD")));
 
     m_label1 = label(this, QStringLiteral("Label1"), QStringLiteral("予備品データインポート"), 360, 240, 4800, 540);
     QFont title = m_label1->font();
@@ -187,7 +186,7 @@ void Form10::load()
 
     // The settings file is written once: read again and rewritten with no
     // slot of this client changed, so nothing another client saved is lost.
-    changeSharedSlots(m_d, {});
+    m_d.changeSharedSettings({});
     m_d.openLedger();
     m_label5->clear();
     m_label8->clear();
@@ -254,7 +253,7 @@ void Form10::registerFolder()
         m_d.messages().tell(QStringLiteral("登録確認"), QStringLiteral("インポート元のフォルダーが設定されてません。　"));
         return;
     }
-    if (changeSharedSlots(m_d, {{kImportFolderSlot, folder}})) ui::paintBackground(m_label3, kFolderShown);
+    if (m_d.changeSharedSettings({{kImportFolderSlot, folder}})) ui::paintBackground(m_label3, kFolderShown);
     m_label3->setText(folder);
 }
 

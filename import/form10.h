@@ -8,6 +8,8 @@
 // back to idle. An import runs to its end on the user-interface thread; the
 // running count and a progress bar show how far it is.
 
+#include "menu/screen_seam.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -36,9 +38,9 @@ namespace kpv::import {
 class Form10 : public QWidget {
     Q_OBJECT
 public:
-    // office: the program's spreadsheet application (nullptr: none available).
-    // endProgram ends the program (the stop of all clients).
-    Form10(Dolvb &d, excel::Spreadsheet *office, std::function<void()> endProgram, QWidget *parent = nullptr);
+    // services.spreadsheet: the program's office (nullptr: none available);
+    // services.endProgram ends the program (the stop of all clients).
+    explicit Form10(menu::ScreenServices &services, QWidget *parent = nullptr);
 
     // What a change of the folder chooser does: the folder becomes the import
     // folder in memory and its books are listed.

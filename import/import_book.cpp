@@ -26,6 +26,7 @@ bool ImportBook::open(const QString &path)
 
 void ImportBook::report(const excel::Failure &failure)
 {
+    qWarning("import book: %s", qPrintable(failure.detail));
     excel::ReportExcelFailure(m_messages, failure);
 }
 

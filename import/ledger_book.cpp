@@ -99,8 +99,13 @@ excel::Result<LedgerBookContent> readLedgerBook(excel::Worksheet &sheet, bool re
     content.startMonth = cleanText(o4->at(0, 0).text()).left(kStartMonthLength);
     content.check.quotedValue(kStartMonthRow, kStartMonthCol, content.startMonth, kStartMonthLength * 2);
 
-    for (int first = kFirstRow; first <= kLastSheetRow; first += kBlockRows) {
-        const int last = std::min(first + kBlockRows - 1, kLastSheetRow);
+    // Rows below the last used one are not read (the issues row of an item
+    // on the last used row is read with it); when the sheet cannot tell,
+    // blocks are read until the first empty name.
+    int end = kLastSheetRow;
+    if (auto used = sheet.lastUsedRow(); used.ok()) end = std::min(used.value() + 1, kLastSheetRow);
+    for (int first = kFirstRow; first <= end; first += kBlockRows) {
+        const int last = std::min(first + kBlockRows - 1, end);
         auto block = sheet.readBlock(Range::of(first, kFirstCol, last, kLastCol));
         if (!block.ok()) return block.failure();
         ItemReader reader(block.value(), first, content.check);

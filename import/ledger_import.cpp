@@ -4,17 +4,17 @@
 #include "import/import_books.h"
 #include "import/ledger_book.h"
 #include "import/ledger_lock.h"
-#include "import/shared_slots.h"
 #include "storage/dolvb.h"
 #include "storage/ledger_file.h"
+#include "storage/settings_slots.h"
 
 #include <optional>
 
 namespace kpv::import {
 
 namespace {
-constexpr int kStartMonthSlot = 9;
-constexpr int kStartOfUseSlot = 11;
+constexpr int kStartMonthSlot = slot::shared::kStartMonth;
+constexpr int kStartOfUseSlot = slot::shared::kShowStartOfUse;
 } // namespace
 
 LedgerImport::Result LedgerImport::run(const QString &folder, const Progress &progress)
@@ -40,7 +40,7 @@ LedgerImport::Result LedgerImport::run(const QString &folder, const Progress &pr
     }
 
     if (content->startMonth.size() == ledger_book::kStartMonthLength)
-        changeSharedSlots(m_d, {{kStartMonthSlot, content->startMonth}});
+        m_d.changeSharedSettings({{kStartMonthSlot, content->startMonth}});
     else
         m_d.sharedSettings.set(kStartMonthSlot, content->startMonth);
 
@@ -75,6 +75,10 @@ bool LedgerImport::writeRecords(const std::vector<LedgerRecord> &records, const 
     // closed here, under the lock.
     LedgerFile file(m_d.ledgerPath());
     bool ok = file.open();
+    if (ok && file.readOnly()) {
+        messages.tell(title, m_d.ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルは読み取り専用です。インポートできません。"));
+        return false;
+    }
     const int total = int(records.size());
     for (int k = 1; ok && k <= total; ++k) {
         LedgerRecord rec = records[size_t(k - 1)];

@@ -2,9 +2,9 @@
 
 #include "import/import_book.h"
 #include "import/import_books.h"
-#include "import/shared_slots.h"
 #include "import/word_list_book.h"
 #include "storage/dolvb.h"
+#include "storage/settings_slots.h"
 
 #include <optional>
 
@@ -13,7 +13,7 @@ namespace kpv::import {
 using namespace word_book;
 
 namespace {
-constexpr int kFirstCountSlot = 3; // list n's count in slot n + 1
+constexpr int kFirstCountSlot = slot::shared::kFirstPickListCount; // lists 2..6 in slots 3..7
 } // namespace
 
 WordListImport::Result WordListImport::run(const QString &folder, const Progress &progress)
@@ -51,12 +51,10 @@ WordListImport::Result WordListImport::run(const QString &folder, const Progress
             counts[kFirstCountSlot + c] = QString::number(words.size());
             if (progress) progress(list, int(words.size()));
         }
-        saved = changeSharedSlots(m_d, counts);
-        if (saved && !m_d.savePickLists()) {
-            saved = false;
-            messages.tell(QStringLiteral("登録確認"), QStringLiteral("項目リストのファイルに書き込めません。") + QLatin1Char('\r')
-                                                         + QStringLiteral("　") + m_d.dataFolder);
-        }
+        // Each list file is written under its own lock; the user is told of
+        // a list that could not be written.
+        saved = m_d.changeSharedSettings(counts);
+        for (int list = kFirstList; saved && list < kFirstList + kLists; ++list) saved = m_d.savePickList(list);
     }
     if (!saved) return Result::Failed;
     messages.tell(QStringLiteral("登録確認"),

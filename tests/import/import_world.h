@@ -77,6 +77,7 @@ struct ImportWorld {
         fill(sheet);
         require(book.value()->storeAsXls(books + name).ok(), QStringLiteral("book step failed"));
         require(book.value()->close().ok(), QStringLiteral("book step failed"));
+        require(QFileInfo(books + name).isFile(), QStringLiteral("book not stored: ") + books + name + QDir(books).entryList().join(QLatin1Char(',')));
     }
 
     // Ledger book with O4 and items given as receipts/issues rows of cells.

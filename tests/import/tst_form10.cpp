@@ -23,7 +23,8 @@ private:
 
     std::unique_ptr<import::Form10> open()
     {
-        auto f = std::make_unique<import::Form10>(w->d, w->office.get(), [this] { ++ended; });
+        menu::ScreenServices services{w->d, w->office.get(), [this] { ++ended; }};
+        auto f = std::make_unique<import::Form10>(services);
         f->show();
         return f;
     }
