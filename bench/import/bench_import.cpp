@@ -81,6 +81,7 @@ void BM_LedgerImport(benchmark::State &state)
     Dolvb d(messages, pointer);
     d.dataFolder = g_state->data;
     d.clientFolder = g_state->data;
+    d.clientSettings.set(1, g_state->data);
     d.loadSharedSettings();
     for (auto _ : state) {
         import::LedgerImport run(d, *g_state->office);

@@ -78,6 +78,8 @@ int main(int argc, char **argv)
     NoBusyPointer pointer;
     Dolvb d(messages, pointer);
     d.dataFolder = data;
+    d.clientFolder = data;
+    d.clientSettings.set(slot::client::kDataFolder, data);
     d.loadSharedSettings();
     if (!d.openLedger()) {
         std::fprintf(stderr, "kpv_mkexamples: no ledger in %s\n", qPrintable(data));

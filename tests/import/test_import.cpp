@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 
 using namespace kpv;
 using namespace kpv::testing;
@@ -238,4 +239,46 @@ TEST_F(Imports, AWordTheListFilesCannotHoldRefusesTheWholeBook)
     EXPECT_TRUE(text.contains(QStringLiteral("E5："))) << text.toStdString();
     EXPECT_EQ(w.sharedFile().value(3), "");
     EXPECT_FALSE(QFile::exists(w.d.pickListPath(2)));
+}
+
+TEST_F(Imports, ExampleBooksBringBackTheExampleLedgerAndItsWordLists)
+{
+    const QString examples = qEnvironmentVariable("KPV_APP_DIR") + QLatin1Char('/') + import::exampleBooksFolder() + QLatin1Char('/');
+    ASSERT_TRUE(QFileInfo::exists(examples + import::ledgerBookName())) << examples.toStdString();
+    // The example ledger, read as any client reads it.
+    const QString source = withSlash(w.tmp.path()) + QStringLiteral("source/");
+    ASSERT_TRUE(copyFixture("ledger30", source));
+    ScriptedMessages m2;
+    NoBusyPointer p2;
+    Dolvb original(m2, p2);
+    original.dataFolder = source;
+    original.clientFolder = source;
+    original.clientSettings.set(1, source);
+    original.loadSharedSettings();
+    ASSERT_TRUE(original.openLedger());
+    original.loadPickLists();
+
+    w.d.sharedSettings.set(10, examples);
+    LedgerImport ledger(w.d, *w.office);
+    ASSERT_EQ(ledger.run(examples), LedgerImport::Result::Completed);
+    WordListImport words(w.d, *w.office);
+    ASSERT_EQ(words.run(examples), WordListImport::Result::Completed);
+
+    int k = 0;
+    for (int n = 1; n <= original.recordCount; ++n) {
+        ASSERT_TRUE(original.readRecord(n));
+        const LedgerRecord &from = original.recordBuffer;
+        if (from.field(1).isEmpty()) continue; // items without a name are not in the book
+        const LedgerRecord to = record(++k);
+        for (int f = 0; f <= 10; ++f) EXPECT_EQ(to.field(f), from.field(f)) << "record " << n << " field " << f;
+        for (int r = 1; r <= 2; ++r)
+            for (int m = 1; m <= 15; ++m) EXPECT_EQ(to.cell(r, m), from.cell(r, m)) << "record " << n << " cell " << r << "," << m;
+    }
+    EXPECT_EQ(k, 29);
+    EXPECT_EQ(w.sharedFile().value(9), original.sharedSettings.value(9));
+    for (int list = 2; list <= 6; ++list) {
+        EXPECT_EQ(w.sharedFile().value(list + 1), original.sharedSettings.value(list + 1)) << list;
+        for (int j = 1; j <= int(original.sharedSettings.number(list + 1)); ++j)
+            EXPECT_EQ(w.d.pickListTable.word(j, list), original.pickListTable.word(j, list)) << list << "/" << j;
+    }
 }
