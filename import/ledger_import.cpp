@@ -49,6 +49,14 @@ LedgerImport::Result LedgerImport::run(const QString &folder, const Progress &pr
         BusyGuard busy(m_d.pointer());
         wroteAll = writeRecords(content->records, progress);
     }
+    if (m_written > 0) {
+        // The ledger's index (the list of the ledger screen) is rebuilt only
+        // once a day: clearing the day of the last rebuild makes the next
+        // opening of the ledger screen, here or on another client, rebuild it
+        // from the imported records instead of showing the old items.
+        m_d.dailyIndexChecked = false;
+        m_d.changeSharedSettings({{slot::shared::kLastIndexCheck, QString()}});
+    }
     if (!wroteAll) return Result::Failed;
     if (content->overCapacity) {
         messages.tell(QStringLiteral("インポート確認"),

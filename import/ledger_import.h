@@ -10,8 +10,9 @@
 // long) and the records are written under the ledger lock, held for all of
 // them, so no other client appends between them. At most capacity - 1
 // records are written; a book with more items stops there with the
-// capacity message, keeping what was written. The index cache and the word
-// lists are not touched.
+// capacity message, keeping what was written. The word lists and the index
+// cache files are not touched; the day of the last index rebuild is cleared,
+// so the ledger screen rebuilds its list from the imported records.
 
 #include <QString>
 

@@ -124,6 +124,7 @@ TEST_F(Imports, ThreeItemsOverwriteTheFirstThreeOfTenAndKeepTheRest)
 {
     oldLedger(10);
     const QByteArray before = w.ledgerBytes();
+    w.d.changeSharedSettings({{13, "2026/12/09"}});
     w.makeLedgerBook(QStringLiteral("2025/04"), {item("N-1", "一"), item("N-2", "二"), item("N-3", "三")});
     ASSERT_EQ(importLedger(), LedgerImport::Result::Completed);
     const QByteArray after = w.ledgerBytes();
@@ -131,6 +132,7 @@ TEST_F(Imports, ThreeItemsOverwriteTheFirstThreeOfTenAndKeepTheRest)
     EXPECT_EQ(record(3).field(0), "N-3");
     EXPECT_EQ(after.mid(3 * LedgerRecord::kSize), before.mid(3 * LedgerRecord::kSize));
     EXPECT_EQ(w.d.recordCount, 10);
+    EXPECT_EQ(w.sharedFile().value(13), "") << "the ledger screen rebuilds its list";
 }
 
 TEST_F(Imports, BadCellsAreListedAndNothingIsWritten)
