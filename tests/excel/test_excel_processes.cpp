@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <type_traits>
 #include <vector>
 
 #include <signal.h>
@@ -192,6 +193,10 @@ TEST(ExcelProcesses, OnlyTheHeadlessOfficeLosesTheUsersLocale)
     EXPECT_EQ(SofficeProcess::environmentFor({"LC_ALL=C", "LANG=ja_JP.UTF-8"}, true),
               (QList<QByteArray>{"LANG=C", "LC_CTYPE=C.UTF-8"}));
 }
+
+// A Result<bool> does not read as its answer: `if (sheet.hasBorder(...))` does not compile.
+static_assert(!std::is_constructible_v<bool, Result<bool>>);
+static_assert(std::is_constructible_v<bool, Result<int>>);
 
 TEST(ExcelUnits, ConversionsMatchWhatTheXlsFileHolds)
 {
