@@ -3,6 +3,7 @@
 // spreadsheet office, registers the work screens and shows the menu.
 
 #include "excel/libreoffice.h"
+#include "import/form10.h"
 #include "ledger/form11.h"
 #include "menu/menu_host.h"
 #include "settings/form2.h"
@@ -45,6 +46,7 @@ int main(int argc, char *argv[])
     host.registerScreen(kpv::menu::Screen::Ledger, [](kpv::menu::ScreenServices &s) { return new kpv::ledger::Form11(s); });
     host.registerScreen(kpv::menu::Screen::Settings,
                         [](kpv::menu::ScreenServices &s) { return new kpv::settings::Form2(s.d, s.spreadsheet); });
+    host.registerScreen(kpv::menu::Screen::Import, [](kpv::menu::ScreenServices &s) { return new kpv::import::Form10(s); });
     host.showMenu();
     return app.exec();
 }
