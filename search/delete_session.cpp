@@ -9,11 +9,10 @@ namespace kpv::search {
 bool DeleteSession::open()
 {
     BusyGuard busy(m_d.pointer());
-    QByteArray ledger;
+    LargeBuffer ledger;
     if (!lockAndRead(ledger)) return false;
     takeStamp(ledger);
-    ledger.resize(qsizetype(m_records) * LedgerRecord::kSize, '\0');
-    fillSortRows(m_d.indexTable, ledger.constData(), m_records);
+    fillSortRows(m_d.indexTable, ledger.data(), m_records);
     m_listed.resize(size_t(m_records));
     std::iota(m_listed.begin(), m_listed.end(), 1);
     return true;

@@ -29,20 +29,24 @@ const char *LedgerReader::block(int first, int count)
     return data;
 }
 
-bool LedgerReader::readAll(const QString &path, QByteArray &out)
+bool LedgerReader::readAll(const QString &path, LargeBuffer &out)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return false;
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        out.resize(0);
+        return false;
+    }
     const qint64 size = f.size();
-    out.resize(size);
+    out.resize(size_t(size) + LedgerRecord::kSize);
     qint64 got = 0;
     while (got < size) {
         const qint64 r = f.read(out.data() + got, size - got);
         if (r <= 0) break;
         got += r;
     }
-    if (got != size) out.resize(got);
-    return f.error() == QFileDevice::NoError;
+    std::memset(out.data() + got, 0, LedgerRecord::kSize);
+    out.resize(size_t(got));
+    return got == size && f.error() == QFileDevice::NoError;
 }
 
 } // namespace kpv::search

@@ -6,6 +6,8 @@
 // have changed it since the last scan). Records counted but not in the file
 // read as NUL bytes, as a single record read would.
 
+#include "search/large_buffer.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -26,8 +28,10 @@ public:
     // not open.
     const char *block(int first, int count);
 
-    // Every byte of the file (for the whole-ledger rewrites).
-    static bool readAll(const QString &path, QByteArray &out);
+    // Every byte of the file (for the whole-ledger rewrites); out.size() is
+    // the number read. One record's room of NUL bytes follows them, so a
+    // trailing partial record reads whole.
+    static bool readAll(const QString &path, LargeBuffer &out);
 
 private:
     QFile m_file;

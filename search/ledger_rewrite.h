@@ -18,6 +18,7 @@
 // record) are kept at the end.
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <functional>
@@ -28,14 +29,15 @@ namespace kpv::search {
 struct LedgerStamp {
     qint64 size = -1;
     size_t hash = 0;
-    static LedgerStamp of(const QByteArray &bytes);
+    static LedgerStamp of(const char *bytes, size_t size);
     bool operator==(const LedgerStamp &) const = default;
 };
 
-// Records 1..records of the ledger bytes in the given order (record numbers
-// from 1; numbers outside 1..records are left out), then the bytes beyond
-// the records.
-QByteArray assembleLedger(const QByteArray &ledger, int records, const std::vector<int> &order);
+// Writes records of the ledger bytes (size bytes, followed by room for one
+// record, see LedgerReader::readAll) in the given order (record numbers from
+// 1; numbers outside 1..records are left out), each with its line end set;
+// then, withTail, the bytes beyond the records. False when a write failed.
+bool writeRecordsInOrder(QIODevice &out, const char *ledger, size_t size, int records, const std::vector<int> &order, bool withTail);
 
 enum class RewriteResult {
     Replaced,

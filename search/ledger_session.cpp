@@ -12,11 +12,12 @@
 
 namespace kpv::search {
 
-void fillSortRows(IndexTable &table, const char *records, int count)
+void fillSortRows(IndexTable &table, const char *ledger, int count, const std::vector<int> *order)
 {
     table.startRefill(count, size_t(count) * 64);
     for (int i = 1; i <= count; ++i) {
-        const char *rec = records + qsizetype(i - 1) * LedgerRecord::kSize;
+        const int n = order ? (*order)[size_t(i - 1)] : i;
+        const char *rec = ledger + qsizetype(n - 1) * LedgerRecord::kSize;
         for (int f = 0; f < 4; ++f) {
             char *dest = table.beginCell(LedgerRecord::kFieldWidth);
             int begin = 0;
@@ -39,7 +40,7 @@ QString LedgerSession::cell(int listRow, int column) const
     return row > 0 ? m_d.indexTable.value(row, column) : QString();
 }
 
-bool LedgerSession::lockAndRead(QByteArray &ledger)
+bool LedgerSession::lockAndRead(LargeBuffer &ledger)
 {
     if (!m_lock.held()) {
         const QString me = m_d.machineName.isEmpty() ? QSysInfo::machineHostName() : m_d.machineName;
@@ -57,10 +58,10 @@ bool LedgerSession::lockAndRead(QByteArray &ledger)
     return true;
 }
 
-void LedgerSession::takeStamp(const QByteArray &ledger)
+void LedgerSession::takeStamp(const LargeBuffer &ledger)
 {
-    m_stamp = LedgerStamp::of(ledger);
-    m_records = std::min(LedgerFile::countRecords(ledger.size()), m_d.ledgerCapacity - 1);
+    m_stamp = LedgerStamp::of(ledger.data(), ledger.size());
+    m_records = std::min(LedgerFile::countRecords(qint64(ledger.size())), m_d.ledgerCapacity - 1);
 }
 
 bool LedgerSession::replaceLedger(const std::vector<int> &order, const QString &again)

@@ -11,6 +11,7 @@
 // the ledger (see ledger_rewrite.h), then rebuilds the index and its cache
 // file; the temporary ledger is gone afterwards.
 
+#include "search/large_buffer.h"
 #include "search/ledger_rewrite.h"
 #include "search/session_lock.h"
 
@@ -26,10 +27,11 @@ class IndexTable;
 
 namespace kpv::search {
 
-// Fills index rows 1..count from count whole records (926 bytes each, one
-// after the other): columns 1..4 the cleaned fields 0..3, column 5 the row
-// number. Rows after count are emptied.
-void fillSortRows(IndexTable &table, const char *records, int count);
+// Fills index rows 1..count from the ledger bytes (records of 926 bytes one
+// after the other): row i from record i, or from record order[i - 1] when an
+// order is given (count is then its length). Columns 1..4 get the cleaned
+// fields 0..3, column 5 the row number. Rows after count are emptied.
+void fillSortRows(IndexTable &table, const char *ledger, int count, const std::vector<int> *order = nullptr);
 
 class LedgerSession {
 public:
@@ -56,9 +58,9 @@ public:
 protected:
     // Takes the session lock (a message naming the other PC when it is
     // held elsewhere) and reads the ledger whole into ledger.
-    bool lockAndRead(QByteArray &ledger);
+    bool lockAndRead(LargeBuffer &ledger);
     // Counts and stamps the ledger bytes just read.
-    void takeStamp(const QByteArray &ledger);
+    void takeStamp(const LargeBuffer &ledger);
     // Replaces the ledger by the records of order. again: the second line
     // of the refusal when the ledger changed meanwhile.
     bool replaceLedger(const std::vector<int> &order, const QString &again);

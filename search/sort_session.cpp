@@ -31,11 +31,10 @@ std::vector<int> collatedOrder(const std::vector<QString> &keys)
 bool SortSession::open()
 {
     BusyGuard busy(m_d.pointer());
-    QByteArray ledger;
+    LargeBuffer ledger;
     if (!lockAndRead(ledger)) return false;
     takeStamp(ledger);
-    ledger.resize(qsizetype(m_records) * LedgerRecord::kSize, '\0');
-    fillSortRows(m_d.indexTable, ledger.constData(), m_records);
+    fillSortRows(m_d.indexTable, ledger.data(), m_records);
     m_listed = m_records;
     m_order.clear();
     return true;
@@ -45,7 +44,7 @@ bool SortSession::sort()
 {
     if (!isOpen()) return false;
     BusyGuard busy(m_d.pointer());
-    QByteArray ledger;
+    LargeBuffer ledger;
     if (!lockAndRead(ledger)) return false;
     takeStamp(ledger);
     m_order.clear();
@@ -55,30 +54,33 @@ bool SortSession::sort()
     std::vector<int> numbers;
     keys.reserve(size_t(m_records));
     numbers.reserve(size_t(m_records));
-    const qsizetype have = ledger.size();
     for (int n = 1; n <= m_records; ++n) {
-        const qsizetype at = qsizetype(n - 1) * LedgerRecord::kSize;
-        if (at >= have) break;  // counted but not in the file: no name
-        const LedgerRecord rec = LedgerRecord::fromBytes(ledger.constData() + at, int(std::min<qsizetype>(have - at, LedgerRecord::kSize)));
-        const QString name = rec.field(1);
-        if (name.isEmpty()) continue;
-        keys.push_back(name + rec.field(0));
+        // A record counted but not (wholly) in the file: NUL bytes follow the
+        // bytes read, so its fields read as far as they are there.
+        const char *rec = ledger.data() + qsizetype(n - 1) * LedgerRecord::kSize;
+        if (size_t(n - 1) * LedgerRecord::kSize >= ledger.size()) break;
+        QString key = decodeCleanField(rec + LedgerRecord::fieldOffset(1), LedgerRecord::kFieldWidth);
+        if (key.isEmpty()) continue;
+        key += decodeCleanField(rec + LedgerRecord::fieldOffset(0), LedgerRecord::kFieldWidth);
+        keys.push_back(std::move(key));
         numbers.push_back(n);
     }
-    for (int position : collatedOrder(keys)) m_order.push_back(numbers[size_t(position)]);
+    std::vector<int> order;
+    order.reserve(numbers.size());
+    for (int position : collatedOrder(keys)) order.push_back(numbers[size_t(position)]);
 
     // The sorted ledger waits in the temporary ledger until it is registered.
-    const QByteArray sortedBytes = assembleLedger(ledger, m_records, m_order);
     m_d.deleteTempLedger();
     QFile temp(m_d.tempLedgerPath());
-    if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || temp.write(sortedBytes.constData(), qsizetype(m_order.size()) * LedgerRecord::kSize) != qsizetype(m_order.size()) * LedgerRecord::kSize) {
+    bool written = temp.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                   && writeRecordsInOrder(temp, ledger.data(), ledger.size(), m_records, order, false);
+    temp.close();
+    if (!written) {
         m_d.messages().tell(QStringLiteral("登録確認"), m_d.tempLedgerPath() + QLatin1Char('\r') + QStringLiteral("　ファイルに書き込めません。"));
-        m_order.clear();
         return false;
     }
-    temp.close();
-    fillSortRows(m_d.indexTable, sortedBytes.constData(), int(m_order.size()));
+    fillSortRows(m_d.indexTable, ledger.data(), int(order.size()), &order);
+    m_order = std::move(order);
     m_listed = int(m_order.size());
     return true;
 }
