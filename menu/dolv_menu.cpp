@@ -1,5 +1,6 @@
 #include "menu/dolv_menu.h"
 
+#include "ledger/stock_legend.h"
 #include "menu/menu_slots.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
@@ -350,6 +351,7 @@ void DolvMenu::load(QDate today)
     ui::paintBackground(control(QStringLiteral("Label14")),
                         m_layout.allClientsStopped ? ui::switchOnColour() : ui::buttonFaceColour());
     if (m_layout.loginRequired) paintBox(QStringLiteral("Label108"), true);
+    paintStockLegend();
 
     // 17. Menu buttons.
     placeMenuButtons();
@@ -387,6 +389,17 @@ void DolvMenu::paintBackgrounds()
     if (!c.isValid()) return; // no colour chosen yet: the designed background stays
     ui::paintBackground(m_picture1, c);
     ui::paintBackground(m_logo, c);
+}
+
+// The two warning boxes light red when some item has no stock or less than
+// its proper stock (one pass over the ledger at each load of the menu).
+void DolvMenu::paintStockLegend()
+{
+    const ledger::StockLegend legend =
+        m_d.dataFolder.isEmpty() ? ledger::StockLegend{} : ledger::scanStockLegend(m_d.ledgerPath());
+    const QColor lit(255, 0, 0);
+    ui::paintBackground(control(QStringLiteral("Label28")), legend.belowProper ? lit : ui::switchOffColour());
+    ui::paintBackground(control(QStringLiteral("Label32")), legend.zero ? lit : ui::switchOffColour());
 }
 
 void DolvMenu::paintBox(const QString &name, bool on)

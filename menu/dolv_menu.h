@@ -51,6 +51,7 @@ private:
     void applyClick(Spot spot);
     void paintBackgrounds();
     void paintBox(const QString &name, bool on);
+    void paintStockLegend();
     void showUserLogo();
     void setAdministratorLabelsVisible(bool visible);
     void placeMenuButtons();

@@ -1,0 +1,101 @@
+// The ledger screen window on the example ledger: what the list grid shows
+// and how it is coloured, paging by its buttons, the card opened from a list
+// line, registering through the card's button, and closing.
+#include "ledger/form11.h"
+#include "ledger_world.h"
+#include "ui/flex_grid.h"
+#include "ui/twips.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace kpv;
+using kpv::testing::LedgerWorld;
+
+class TestForm11 : public QObject {
+    Q_OBJECT
+
+    template <class T = QWidget> static T *child(QWidget *w, const char *name)
+    {
+        T *c = w->findChild<T *>(QString::fromLatin1(name));
+        if (!c) qFatal("no control %s", name);
+        return c;
+    }
+    static QString text(QWidget *w, const char *name) { return child<QLabel>(w, name)->text(); }
+    static void click(QWidget *w, const char *name) { QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton); }
+
+private slots:
+    void listPagingCardAndRegister()
+    {
+        LedgerWorld world(QStringLiteral("ledger30"));
+        ledger::Form11 form(world.d, {}, QDate(2026, 1, 5));
+        form.show();
+        auto *grid = child<ui::FlexGrid>(&form, "f1Grid1");
+        QCOMPARE(grid->rows(), 25);
+        QCOMPARE(grid->cols(), 29);
+        QCOMPARE(grid->columnWidth(1), ui::twipsToPx(2000));
+        QCOMPARE(grid->textMatrix(0, 14), QStringLiteral("2025/04月"));
+        QCOMPARE(grid->textMatrix(1, 1), QStringLiteral("A-001"));
+        QCOMPARE(grid->cellBackground(2, 3), QColor(173, 216, 230));
+        QCOMPARE(grid->cellBackground(5, 11), QColor(204, 204, 255)); // record 3 below proper
+        QCOMPARE(grid->cellBackground(9, 11), QColor(255, 192, 203)); // record 5 no stock
+        QCOMPARE(text(&form, "Label8"), QStringLiteral("総数 30"));
+        QCOMPARE(text(&form, "Label15"), QStringLiteral(" P 1"));
+        QCOMPARE(text(&form, "Label16"), QStringLiteral("266,277"));
+        QCOMPARE(text(&form, "Label27"), QStringLiteral("2025/04"));
+        QVERIFY(!child(&form, "Picture20")->isVisible());
+
+        click(&form, "Command1");
+        QCOMPARE(text(&form, "Label15"), QStringLiteral(" P 2"));
+        QCOMPARE(grid->textMatrix(1, 0), QStringLiteral("13"));
+        click(&form, "Command2");
+        QCOMPARE(grid->textMatrix(1, 0), QStringLiteral("1"));
+
+        // The card from line 5 (record 3).
+        grid->setRow(5);
+        grid->setCol(2);
+        click(&form, "Command23");
+        QVERIFY(child(&form, "Picture20")->isVisible());
+        QCOMPARE(text(&form, "Label11"), QStringLiteral("訂 正"));
+        QCOMPARE(text(&form, "Label23"), QStringLiteral(" No 3"));
+        QCOMPARE(text(&form, "Label3"), QStringLiteral("A-003 "));
+        auto *fields = child<ui::FlexGrid>(&form, "MSFlexGrid1");
+        auto *months = child<ui::FlexGrid>(&form, "MSFlexGrid2");
+        QCOMPARE(fields->textMatrix(0, 0), QStringLiteral("品名"));
+        QCOMPARE(fields->textMatrix(1, 9), QStringLiteral("3"));
+        QCOMPARE(fields->cellBackground(1, 9), QColor(204, 204, 255));
+        QCOMPARE(months->textMatrix(0, 1), QStringLiteral("2025/04月"));
+        QCOMPARE(months->textMatrix(1, 15), QStringLiteral("166.6"));
+
+        // A click on a month cell is what the entry helpers start from.
+        QSignalSpy clicked(&form, &ledger::Form11::monthCellClicked);
+        emit months->cellClickedAt(2, 4);
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(form.session().card().monthColumn, 4);
+
+        // An entry as the calculator makes it, then the register button.
+        QVERIFY(form.session().card().storeMonthCell(2, 4, QStringLiteral("3")));
+        form.refresh();
+        QCOMPARE(fields->textMatrix(1, 9), QStringLiteral("0"));
+        QCOMPARE(fields->cellBackground(1, 9), QColor(255, 192, 203));
+        click(&form, "Command5");
+        QCOMPARE(world.stored(3).field(10), QStringLiteral("0"));
+        QCOMPARE(world.stored(3).cell(2, 4), QStringLiteral("3"));
+        QCOMPARE(grid->textMatrix(5, 11), QStringLiteral("0"));
+        QCOMPARE(grid->cellBackground(5, 11), QColor(255, 192, 203));
+        QCOMPARE(text(&form, "Label16"), QStringLiteral("266,172"));
+        QVERIFY(child(&form, "Picture20")->isVisible());
+
+        click(&form, "Command37");
+        QVERIFY(!child(&form, "Picture20")->isVisible());
+        QSignalSpy destroyed(&form, &QObject::destroyed);
+        click(&form, "Command4");
+        QVERIFY(!form.isVisible());
+        QCOMPARE(world.messages.unscripted(), 0);
+    }
+};
+
+QTEST_MAIN(TestForm11)
+#include "tst_form11.moc"
