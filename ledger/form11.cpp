@@ -2,6 +2,8 @@
 
 #include "ledger/ledger_slots.h"
 #include "menu/background_palette.h"
+#include "search/narrow_panel.h"
+#include "search/sort_panel.h"
 #include "storage/dolvb.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
@@ -55,6 +57,7 @@ Form11::Form11(Dolvb &d, std::function<void()> endProgram, const QDate &today, Q
     m_card.build(background);
     connectList();
     connectCard();
+    buildSearchPanels();
 
     m_session.open(today);
     applySettings();
@@ -190,12 +193,74 @@ void Form11::refresh()
 {
     m_list.showPage(m_session.page(), m_session.look());
     m_list.grid->setRow(m_session.listRow());
-    m_list.showLabels(m_session);
+    if (!m_narrowed) m_list.showLabels(m_session);
     m_card.panel->setVisible(m_session.cardOpen());
     if (m_session.cardOpen()) {
         m_card.panel->raise();
         m_card.showCard(m_session.card());
     }
+}
+
+// ---- Narrowing, sorting and deleting ------------------------------------------
+
+void Form11::buildSearchPanels()
+{
+    Dolvb &d = m_session.data();
+    m_narrow = new search::NarrowPanel(d, *this, {narrowPanel, m_list.narrowButtons, m_list.narrowPaging, m_list.panel}, this);
+    m_sortPanel = new search::SortPanel(d, *this, sortPanel, this);
+    connect(narrow, &QPushButton::clicked, m_narrow, &search::NarrowPanel::open);
+    connect(m_list.grid, &ui::FlexGrid::cellClickedAt, m_narrow, &search::NarrowPanel::listClicked);
+    connect(sort, &QPushButton::clicked, m_sortPanel, &search::SortPanel::openSort);
+    connect(remove, &QPushButton::clicked, m_sortPanel, &search::SortPanel::openDelete);
+}
+
+ui::FlexGrid &Form11::listGrid()
+{
+    return *m_list.grid;
+}
+
+void Form11::showRecords(const std::vector<int> &recordNos)
+{
+    m_session.showRecords(recordNos);
+    m_narrowed = true;
+    m_list.showPage(m_session.page(), m_session.look());
+}
+
+void Form11::showWholeLedger()
+{
+    m_narrowed = false;
+    m_session.showFirstPage();
+    refresh();
+}
+
+void Form11::setCountAndPage(const QString &count, const QString &page)
+{
+    m_list.count->setText(count);
+    m_list.pageNo->setText(page);
+}
+
+void Form11::setNarrowingMode(bool narrowing)
+{
+    if (narrowing) {
+        m_session.closeCard();
+        m_card.panel->hide();
+        sortPanel->hide();
+        for (QWidget *w : {static_cast<QWidget *>(m_list.paging), static_cast<QWidget *>(sort), static_cast<QWidget *>(remove),
+                           static_cast<QWidget *>(narrow), static_cast<QWidget *>(ledgerBook)})
+            w->hide();
+        return;
+    }
+    m_list.paging->show();
+    narrow->show();
+    ledgerBook->show();
+    applySettings();
+}
+
+void Form11::hideCardAndNarrowing()
+{
+    m_session.closeCard();
+    m_card.panel->hide();
+    narrowPanel->hide();
 }
 
 } // namespace kpv::ledger

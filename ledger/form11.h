@@ -14,6 +14,7 @@
 #include "ledger/card_panel.h"
 #include "ledger/ledger_session.h"
 #include "ledger/list_panel.h"
+#include "search/list_host.h"
 
 #include <QDate>
 #include <QWidget>
@@ -28,10 +29,14 @@ class Dolvb;
 namespace kpv::ui {
 class PictureBox;
 }
+namespace kpv::search {
+class NarrowPanel;
+class SortPanel;
+}
 
 namespace kpv::ledger {
 
-class Form11 : public QWidget {
+class Form11 : public QWidget, private search::ListHost {
     Q_OBJECT
 public:
     // endProgram ends the program (all clients stopped by the administrator).
@@ -41,6 +46,8 @@ public:
     LedgerSession &session() { return m_session; }
     ListPanel &listPanel() { return m_list; }
     CardPanel &cardPanel() { return m_card; }
+    search::NarrowPanel &narrowing() { return *m_narrow; }
+    search::SortPanel &sorting() { return *m_sortPanel; }
 
     // Resets the screen to the list state (every command starts with it).
     // False when the program is ending.
@@ -86,9 +93,24 @@ private:
         refresh();
     }
 
+    // Narrowing, sorting and deleting (the panels talk to the list through
+    // the ListHost below).
+    void buildSearchPanels();
+    ui::FlexGrid &listGrid() override;
+    bool resetListState() override { return fom11gamencler(); }
+    void showRecords(const std::vector<int> &recordNos) override;
+    void showWholeLedger() override;
+    void setCountAndPage(const QString &count, const QString &page) override;
+    void setNarrowingMode(bool narrowing) override;
+    void hideCardAndNarrowing() override;
+
     LedgerSession m_session;
     ListPanel m_list;
     CardPanel m_card;
+    search::NarrowPanel *m_narrow = nullptr;
+    search::SortPanel *m_sortPanel = nullptr;
+    // A narrowed page is shown: the list and its labels are the narrowing's.
+    bool m_narrowed = false;
 };
 
 } // namespace kpv::ledger

@@ -4,13 +4,13 @@
 // hold exactly the records still listed, in list order. Nothing is written
 // before registering; closing drops the deletions.
 
-#include "search/ledger_session.h"
+#include "search/rewrite_session.h"
 
 namespace kpv::search {
 
-class DeleteSession : public LedgerSession {
+class DeleteSession : public RewriteSession {
 public:
-    using LedgerSession::LedgerSession;
+    using RewriteSession::RewriteSession;
 
     // Opens the panel: takes the session lock and lists the ledger. False
     // (the user was told) when another PC holds it.

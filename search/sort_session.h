@@ -9,7 +9,7 @@
 // name is empty are left out of the sorted ledger. Records are copied whole.
 // Every ledger up to the capacity is sorted.
 
-#include "search/ledger_session.h"
+#include "search/rewrite_session.h"
 
 namespace kpv::search {
 
@@ -17,9 +17,9 @@ namespace kpv::search {
 // given order.
 std::vector<int> collatedOrder(const std::vector<QString> &keys);
 
-class SortSession : public LedgerSession {
+class SortSession : public RewriteSession {
 public:
-    using LedgerSession::LedgerSession;
+    using RewriteSession::RewriteSession;
 
     // Opens the panel: takes the session lock and lists the ledger in its
     // present order. False (the user was told) when another PC holds it.

@@ -33,12 +33,12 @@ namespace kpv::search {
 // fields 0..3, column 5 the row number. Rows after count are emptied.
 void fillSortRows(IndexTable &table, const char *ledger, int count, const std::vector<int> *order = nullptr);
 
-class LedgerSession {
+class RewriteSession {
 public:
-    explicit LedgerSession(Dolvb &d);
-    virtual ~LedgerSession();
-    LedgerSession(const LedgerSession &) = delete;
-    LedgerSession &operator=(const LedgerSession &) = delete;
+    explicit RewriteSession(Dolvb &d);
+    virtual ~RewriteSession();
+    RewriteSession(const RewriteSession &) = delete;
+    RewriteSession &operator=(const RewriteSession &) = delete;
 
     bool isOpen() const { return m_open; }
     // Rows of the panel's list: as many as the ledger had records.

@@ -1,4 +1,4 @@
-#include "search/ledger_session.h"
+#include "search/rewrite_session.h"
 
 #include "search/ledger_reader.h"
 #include "storage/codepage.h"
@@ -30,17 +30,17 @@ void fillSortRows(IndexTable &table, const char *ledger, int count, const std::v
     }
 }
 
-LedgerSession::LedgerSession(Dolvb &d) : m_d(d), m_lock(d.tempLedgerPath()) {}
+RewriteSession::RewriteSession(Dolvb &d) : m_d(d), m_lock(d.tempLedgerPath()) {}
 
-LedgerSession::~LedgerSession() = default;
+RewriteSession::~RewriteSession() = default;
 
-QString LedgerSession::cell(int listRow, int column) const
+QString RewriteSession::cell(int listRow, int column) const
 {
     const int row = indexRow(listRow);
     return row > 0 ? m_d.indexTable.value(row, column) : QString();
 }
 
-bool LedgerSession::lockAndRead(LargeBuffer &ledger)
+bool RewriteSession::lockAndRead(LargeBuffer &ledger)
 {
     if (!m_lock.held()) {
         const QString me = m_d.machineName.isEmpty() ? QSysInfo::machineHostName() : m_d.machineName;
@@ -58,13 +58,13 @@ bool LedgerSession::lockAndRead(LargeBuffer &ledger)
     return true;
 }
 
-void LedgerSession::takeStamp(const LargeBuffer &ledger)
+void RewriteSession::takeStamp(const LargeBuffer &ledger)
 {
     m_stamp = LedgerStamp::of(ledger.data(), ledger.size());
     m_records = std::min(LedgerFile::countRecords(qint64(ledger.size())), m_d.ledgerCapacity - 1);
 }
 
-bool LedgerSession::replaceLedger(const std::vector<int> &order, const QString &again)
+bool RewriteSession::replaceLedger(const std::vector<int> &order, const QString &again)
 {
     BusyGuard busy(m_d.pointer());
     m_d.closeLedger();
@@ -90,7 +90,7 @@ bool LedgerSession::replaceLedger(const std::vector<int> &order, const QString &
     return false;
 }
 
-void LedgerSession::close()
+void RewriteSession::close()
 {
     if (!m_open) return;
     // The index held the panel's list: back to the ledger.
@@ -98,7 +98,7 @@ void LedgerSession::close()
     end();
 }
 
-void LedgerSession::end()
+void RewriteSession::end()
 {
     if (m_lock.held()) m_d.deleteTempLedger();
     m_lock.release();
