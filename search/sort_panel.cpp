@@ -130,6 +130,9 @@ bool SortPanel::openPanel(RewriteSession &session, bool sorting)
     progress->hide();
     const bool opened = sorting ? m_sort.open() : m_delete.open();
     if (!opened) return false;
+    // The screen paints its panels in its background colour: this one is
+    // always dark blue.
+    ui::paintBackground(panel, QColor(0, 0, 64));
     panel->show();
     panel->raise();
     sortButtons->setVisible(sorting);
