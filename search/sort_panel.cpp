@@ -1,6 +1,7 @@
 #include "search/sort_panel.h"
 
 #include "search/list_host.h"
+#include "search/panel_list.h"
 #include "storage/dolvb.h"
 #include "storage/numbers.h"
 #include "ui/clickable.h"
@@ -61,7 +62,8 @@ void SortPanel::build()
     }
     progress = button(panel, "Command30", QString(), 7400, 80, 1400, 440);
     progress->hide();
-    list = new ui::FlexGrid(panel, QStringLiteral("MSFlexGrid3"));
+    list = new PanelList(panel);
+    list->setObjectName(QStringLiteral("MSFlexGrid3"));
     list->setAccessibleName(QStringLiteral("在庫品一覧"));
     setGeometryTwips(list, 120, 600, 12100, 8400);
 
@@ -102,25 +104,9 @@ void SortPanel::showProgress(const QString &text)
 // whose item was deleted (or left out of the sort) are blank.
 void SortPanel::fillList(const RewriteSession &session)
 {
-    list->setRedraw(false);
-    list->clearCells();
-    list->setCols(5);
-    list->setRows(session.listRows() + 1);
-    list->setFixedRows(1);
-    const int widths[5] = {600, 1600, 2000, 2000, 2000};
-    const QString headings[5] = {QStringLiteral("No"), QStringLiteral("在庫品No"), QStringLiteral("品名"), QStringLiteral("仕様"),
-                                 QStringLiteral("メーカー名")};
-    for (int c = 0; c < 5; ++c) {
-        list->setColWidthTwips(c, widths[c]);
-        list->setTextMatrix(0, c, headings[c]);
-    }
-    for (int r = 1; r <= session.listRows(); ++r) {
-        list->setTextMatrix(r, 0, QString::number(r));
-        for (int c = 1; c <= 4; ++c) list->setTextMatrix(r, c, session.cell(r, c));
-    }
+    list->showSession(session);
     list->setRow(1);
     list->setCol(1);
-    list->setRedraw(true);
 }
 
 bool SortPanel::openPanel(RewriteSession &session, bool sorting)

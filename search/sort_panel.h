@@ -30,6 +30,7 @@ class PictureBox;
 namespace kpv::search {
 
 class ListHost;
+class PanelList;
 
 class SortPanel : public QObject {
     Q_OBJECT
@@ -51,7 +52,7 @@ public:
 
     QWidget *panel = nullptr;              // Picture8
     QLabel *title = nullptr;               // Label21
-    ui::FlexGrid *list = nullptr;          // MSFlexGrid3
+    PanelList *list = nullptr;             // MSFlexGrid3
     QLabel *count = nullptr;               // Label20
     QLabel *result = nullptr;              // Label13
     QLabel *marker = nullptr;              // Label14

@@ -2,6 +2,7 @@
 // buttons and grids as a user would, on a copy of the example ledger.
 #include "ledger/form11.h"
 #include "search/narrow_panel.h"
+#include "search/panel_list.h"
 #include "search_world.h"
 #include "ui/flex_grid.h"
 
@@ -138,7 +139,7 @@ private slots:
         ledger::Form11 form(*w.d, {}, QDate(2026, 1, 5));
         form.show();
         auto *list = child<ui::FlexGrid>(&form, "f1Grid1");
-        auto *panelList = child<ui::FlexGrid>(&form, "MSFlexGrid3");
+        auto *panelList = child<search::PanelList>(&form, "MSFlexGrid3");
 
         click(&form, "Command31");
         QVERIFY(shown(&form, "Picture8") && shown(&form, "Picture12") && !shown(&form, "Picture10"));
