@@ -6,6 +6,7 @@
 #include "storage/files.h"
 #include "storage/numbers.h"
 #include "storage/quoted_lines.h"
+#include "storage/settings_slots.h"
 
 #include <algorithm>
 #include <charconv>
@@ -112,6 +113,7 @@ void Dolvb::buildSortIndex()
 
 bool Dolvb::saveIndexCache()
 {
+    if (!dataFolderUsable()) return false;
     BusyGuard busy(m_pointer);
     openLedger();
     closeLedger();
@@ -130,7 +132,7 @@ void Dolvb::loadIndexCache()
     openLedger();
     closeLedger();
     QByteArray bytes;
-    bool ok = readWholeFile(dataFolder + names::indexCacheRead(), bytes);
+    bool ok = dataFolderUsable() && readWholeFile(dataFolder + names::indexCacheRead(), bytes);
     if (ok) {
         QuotedByteReader reader(bytes);
         indexTable.reset(size_t(bytes.size()));
@@ -155,10 +157,9 @@ void Dolvb::refreshIndex(const QDate &today)
         return;
     }
     const QString todayText = today.toString(QStringLiteral("yyyy/MM/dd"));
-    const QDate last = QDate::fromString(sharedSettings.value(13).left(10), QStringLiteral("yyyy/MM/dd"));
+    const QDate last = QDate::fromString(sharedSettings.value(slot::shared::kLastIndexCheck).left(10), QStringLiteral("yyyy/MM/dd"));
     if (!last.isValid() || last < today) {
-        sharedSettings.set(13, todayText);
-        saveSharedSettings();
+        changeSharedSettings({{slot::shared::kLastIndexCheck, todayText}});
         rebuildIndex();
         saveIndexCache();
     } else {

@@ -178,3 +178,40 @@ TEST_F(Settings, ASaveReplacesTheWholeFileAndLeavesNothingBeside)
 }
 
 } // namespace
+
+namespace {
+
+using SettingsChanges = Fixture;
+
+TEST_F(SettingsChanges, ValuesTheFilesCannotHoldAreRefusedAndNothingIsWritten)
+{
+    db.clientSettings.set(1, client);
+    ASSERT_TRUE(db.saveClientSettings());
+    db.sharedSettings.set(14, "No");
+    ASSERT_TRUE(db.saveSharedSettings());
+    const QByteArray sharedBefore = bytesOf(client + names::sharedSettings());
+    const QByteArray clientBefore = bytesOf(client + names::clientSettings());
+    struct Case { QString value; QString named; } cases[] = {
+        {"a\"b", "\""}, {"a\rb", QStringLiteral("改行")}, {"a\nb", QStringLiteral("改行")},
+        {QStringLiteral("jos\u00e9"), QStringLiteral("\u00e9")}, {QStringLiteral("〜"), QStringLiteral("〜")},
+    };
+    for (const auto &c : cases) {
+        for (bool shared : {true, false}) {
+            messages.clear();
+            EXPECT_FALSE(shared ? db.changeSharedSettings({{14, c.value}}) : db.changeClientSettings({{5, c.value}}));
+            ASSERT_EQ(messages.count(), 1);
+            EXPECT_TRUE(messages.last().text.contains(c.named)) << messages.last().text.toStdString();
+        }
+        // The whole-store writers refuse them too, with the same message.
+        db.sharedSettings.set(14, c.value);
+        messages.clear();
+        EXPECT_FALSE(db.saveSharedSettings());
+        EXPECT_EQ(messages.count(), 1);
+        db.sharedSettings.set(14, "No");
+    }
+    EXPECT_EQ(bytesOf(client + names::sharedSettings()), sharedBefore);
+    EXPECT_EQ(bytesOf(client + names::clientSettings()), clientBefore);
+    EXPECT_EQ(db.clientSettings.value(5), "");
+}
+
+} // namespace
