@@ -1,10 +1,10 @@
 #include "search/ledger_rewrite.h"
 
 #include "search/ledger_reader.h"
+#include "storage/files.h"
 #include "storage/ledger_record.h"
 
 #include <QFile>
-#include <QLockFile>
 
 #include <cstring>
 #include <filesystem>
@@ -119,10 +119,9 @@ bool renameOver(const QString &from, const QString &to)
 
 RewriteResult rewriteLedger(const RewritePlan &plan)
 {
-    // The same lock file and waiting time as every client's append.
-    QLockFile lock(plan.ledgerPath + QStringLiteral(".lock"));
-    lock.setStaleLockTime(30000);
-    if (!lock.tryLock(10000)) return RewriteResult::Busy;
+    // The lock every client's appends and rewrites take.
+    FileLock lock(plan.ledgerPath);
+    if (!lock.locked()) return lock.state() == FileLock::State::Busy ? RewriteResult::Busy : RewriteResult::Failed;
 
     LargeBuffer current;
     if (!LedgerReader::readAll(plan.ledgerPath, current)) return RewriteResult::Failed;

@@ -67,9 +67,17 @@ void RewriteSession::takeStamp(const LargeBuffer &ledger)
 bool RewriteSession::replaceLedger(const std::vector<int> &order, const QString &again)
 {
     BusyGuard busy(m_d.pointer());
-    m_d.closeLedger();
-    RewritePlan plan{m_d.ledgerPath(), m_d.tempLedgerPath(), m_stamp, m_records, order, beforeRename};
     const QString title = QStringLiteral("登録確認");
+    // A ledger this client may only read is not replaced either (renaming
+    // over a read-only file would succeed where writing it would not).
+    m_d.openLedger();
+    m_d.closeLedger();
+    if (m_d.ledgerReadOnly()) {
+        m_d.messages().tell(title, m_d.ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルは読み取り専用です。") + QLatin1Char('\r')
+                                       + QStringLiteral("　登録はできません。"));
+        return false;
+    }
+    RewritePlan plan{m_d.ledgerPath(), m_d.tempLedgerPath(), m_stamp, m_records, order, beforeRename};
     switch (rewriteLedger(plan)) {
     case RewriteResult::Replaced:
         m_d.rebuildIndex();

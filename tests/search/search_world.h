@@ -26,11 +26,7 @@ struct SearchWorld {
     explicit SearchWorld(const QString &machine = QStringLiteral("PC-A"))
     {
         folder = withSlash(dir.path());
-        const QDir src(QStringLiteral(KPV_TEST_DATA "/ledger30"));
-        for (const QString &f : src.entryList(QDir::Files)) {
-            QFile::copy(src.filePath(f), folder + f);
-            QFile::setPermissions(folder + f, QFile::ReadOwner | QFile::WriteOwner);
-        }
+        copyFixture(QStringLiteral("ledger30"), dir.path());
         d = makeClient(machine);
     }
     std::unique_ptr<Dolvb> makeClient(const QString &machine)
