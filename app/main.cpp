@@ -3,6 +3,7 @@
 // spreadsheet office, registers the work screens and shows the menu.
 
 #include "excel/libreoffice.h"
+#include "ledger/form11.h"
 #include "menu/menu_host.h"
 #include "storage/dolvb.h"
 #include "storage/text.h"
@@ -39,8 +40,8 @@ int main(int argc, char *argv[])
     kpv::excel::LibreOffice office;
 
     kpv::menu::MenuHost host(dolvb, &office);
-    // Each work screen registers its window here, e.g.
-    //   host.registerScreen(kpv::menu::Screen::Ledger, [](kpv::menu::ScreenServices &s) { return new ledger::Form11(s); });
+    // Each work screen registers its window here.
+    host.registerScreen(kpv::menu::Screen::Ledger, [](kpv::menu::ScreenServices &s) { return new kpv::ledger::Form11(s); });
     host.showMenu();
     return app.exec();
 }

@@ -1,10 +1,11 @@
 #include "ledger/form11.h"
 
-#include "ledger/ledger_slots.h"
+#include "storage/settings_slots.h"
 #include "menu/background_palette.h"
 #include "search/narrow_panel.h"
 #include "search/sort_panel.h"
 #include "storage/dolvb.h"
+#include "storage/numbers.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
 #include "ui/flex_grid.h"
@@ -37,14 +38,11 @@ PictureBox *hiddenPanel(QWidget *parent, const char *name, int l, int t, int w, 
     return p;
 }
 
-// The background colour chosen in the shared settings, else the screen's own.
-QColor backgroundColour(Dolvb &d)
-{
-    menu::applyBackgroundColour(d);
-    const QColor c = ui::colourFromConstant(d.backgroundColour);
-    return c.isValid() ? c : ui::colourFromBgr(0x00E6D8AD);
-}
+// The screen's own colour where no background colour was chosen.
+const QColor kDesignedBackground = ui::colourFromBgr(0x00E6D8AD);
 } // namespace
+
+Form11::Form11(menu::ScreenServices &services) : Form11(services.d, services.endProgram) {}
 
 Form11::Form11(Dolvb &d, std::function<void()> endProgram, const QDate &today, QWidget *parent)
     : QWidget(parent), m_session(d, std::move(endProgram))
@@ -70,6 +68,10 @@ void Form11::buildWindow()
 {
     setWindowTitle(QStringLiteral("在庫台帳登録"));
     setGeometryTwips(this, 0, 0, 18880, 10540);
+    setFixedSize(size());
+    // Centred, then a little higher.
+    ui::centerForm(this);
+    move(x(), y() - ui::twipsToPx(200));
     background = new PictureBox(this, QStringLiteral("Picture30"));
     setGeometryTwips(background, 40, 40, 18800, 10460);
 }
@@ -85,7 +87,7 @@ void Form11::buildCommandBar()
     correct = button(commandBar, "Command23", QStringLiteral("訂 正"), 6400, 80, 1400, 460);
     newItem = button(commandBar, "Command9", QStringLiteral("新 規"), 7900, 80, 1400, 460);
     ledgerBook = button(commandBar, "Command6", QStringLiteral("在庫品Excel"), 9700, 80, 1600, 460);
-    machineSpec = button(commandBar, "Command42", QStringLiteral("機器詳細仕様"), 11400, 80, 1600, 460);
+    machineDetails = button(commandBar, "Command42", QStringLiteral("機器詳細仕様"), 11400, 80, 1600, 460);
     close = button(commandBar, "Command4", QStringLiteral("終 了"), 17000, 80, 1400, 460);
 }
 
@@ -110,18 +112,19 @@ void Form11::applySettings()
 {
     Dolvb &d = m_session.data();
     setWindowTitle(d.appTitle + QStringLiteral("　登録・訂正 "));
-    const QColor bg = backgroundColour(d);
-    ui::paintBackground(background, bg);
-    ui::paintBackground(m_list.panel, bg);
-    ui::paintBackground(m_card.panel, bg);
-    ui::paintBackground(m_card.frame, bg);
-    for (QWidget *p : {pickList, sortPanel, importPanel, narrowPanel, progress, startOfUse}) ui::paintBackground(p, bg);
-    const bool monthly = d.sharedSettings.isOn(slotNo::shared::kMonthlyImport);
+    menu::applyBackgroundColour(d);
+    for (QWidget *p : {static_cast<QWidget *>(background), static_cast<QWidget *>(m_list.panel),
+                       static_cast<QWidget *>(m_card.panel), static_cast<QWidget *>(m_card.frame),
+                       static_cast<QWidget *>(pickList), static_cast<QWidget *>(sortPanel),
+                       static_cast<QWidget *>(importPanel), static_cast<QWidget *>(narrowPanel),
+                       static_cast<QWidget *>(progress), static_cast<QWidget *>(startOfUse)})
+        ui::paintBackground(p, d.backgroundColour, kDesignedBackground);
+    const bool monthly = d.sharedSettings.isOn(slot::shared::kMonthlyImport);
     for (const char *name : {"Command25", "Command26"})
         if (auto *b = importPanel->findChild<QPushButton *>(QString::fromLatin1(name))) b->setVisible(monthly);
-    m_list.startMonth->setText(d.sharedSettings.value(slotNo::shared::kStartMonth));
-    m_card.itemCaption->setText(d.sharedSettings.value(slotNo::shared::kItemNumberCaption));
-    if (d.clientSettings.isOn(slotNo::client::kHideExplanations)) m_list.explain->hide();
+    m_list.startMonth->setText(d.sharedSettings.value(slot::shared::kStartMonth));
+    m_card.itemCaption->setText(d.sharedSettings.value(slot::shared::kFirstItemLabel));
+    if (d.clientSettings.isOn(slot::client::kHideExplanations)) m_list.explain->hide();
     const bool viewOnly = m_session.viewOnly();
     sort->setVisible(!viewOnly);
     remove->setVisible(!viewOnly);
@@ -130,9 +133,24 @@ void Form11::applySettings()
 
 void Form11::connectList()
 {
-    connect(m_list.nextPage, &QPushButton::clicked, this, [this] { run([this] { m_session.nextPage(); }); });
-    connect(m_list.previousPage, &QPushButton::clicked, this, [this] { run([this] { m_session.previousPage(); }); });
-    connect(m_list.recalculate, &QPushButton::clicked, this, [this] { run([this] { m_session.recalculateTotal(); }); });
+    connect(m_list.nextPage, &QPushButton::clicked, this, [this] {
+        resetPanels();
+        run([this] { m_session.nextPage(); });
+    });
+    connect(m_list.previousPage, &QPushButton::clicked, this, [this] {
+        resetPanels();
+        run([this] { m_session.previousPage(); });
+    });
+    connect(m_list.recalculate, &QPushButton::clicked, this, [this] {
+        if (m_narrow && m_narrow->isOpen()) {
+            // While narrowing, the total of the items listed.
+            Dolvb &d = m_session.data();
+            d.sumListedStockValue(m_narrow->narrowing().result());
+            m_list.total->setText(formatNumber(d.listedStockValue, QStringLiteral("#,###,###,###")));
+            return;
+        }
+        run([this] { m_session.recalculateTotal(); });
+    });
     connect(m_list.explain, &QPushButton::clicked, this, [this] { m_session.explainCalculation(); });
     connect(m_list.backupNote, &ui::ClickLabel::clicked, this, [this] {
         m_session.data().messages().tell(QStringLiteral("登録確認"), QStringLiteral("データバックアップ設定有りで□が表示され")
@@ -140,8 +158,12 @@ void Form11::connectList()
                                                                       + QStringLiteral("　　正常にデータがﾊﾞｯｸｱｯﾌﾟで赤色に変色"));
     });
     connect(m_list.grid, &ui::FlexGrid::cellClickedAt, this, [this](int r, int c) { m_session.setListCell(r, c); });
-    connect(newItem, &QPushButton::clicked, this, [this] { run([this] { m_session.openNewCard(); }); });
+    connect(newItem, &QPushButton::clicked, this, [this] {
+        openCardPanels();
+        run([this] { m_session.openNewCard(); });
+    });
     connect(correct, &QPushButton::clicked, this, [this] {
+        openCardPanels();
         m_session.setListCell(m_list.grid->row(), m_list.grid->col());
         run([this] { m_session.openCorrectCard(); });
     });
@@ -177,13 +199,26 @@ void Form11::connectCard()
     connect(m_card.itemNumber, &ui::ClickLabel::clicked, this, &Form11::itemNumberClicked);
 }
 
-bool Form11::fom11gamencler()
+void Form11::resetPanels()
 {
     for (QWidget *w : {static_cast<QWidget *>(progress), static_cast<QWidget *>(pickList),
                        static_cast<QWidget *>(m_list.narrowPaging), static_cast<QWidget *>(importPanel),
                        static_cast<QWidget *>(m_card.text)})
         w->hide();
     m_list.paging->show();
+}
+
+void Form11::openCardPanels()
+{
+    resetPanels();
+    for (QWidget *w : {static_cast<QWidget *>(narrowPanel), static_cast<QWidget *>(sortPanel),
+                       static_cast<QWidget *>(m_list.narrowButtons)})
+        w->hide();
+}
+
+bool Form11::fom11gamencler()
+{
+    resetPanels();
     const bool ok = m_session.reset();
     refresh();
     return ok;
@@ -222,6 +257,8 @@ ui::FlexGrid &Form11::listGrid()
 void Form11::showRecords(const std::vector<int> &recordNos)
 {
     m_session.showRecords(recordNos);
+    // A card registered meanwhile repaints this page of the narrowed list.
+    m_session.setPageRefill([this] { m_session.showRecords(m_narrow->narrowing().pageRecords()); });
     m_narrowed = true;
     m_list.showPage(m_session.page(), m_session.look());
 }
@@ -229,6 +266,7 @@ void Form11::showRecords(const std::vector<int> &recordNos)
 void Form11::showWholeLedger()
 {
     m_narrowed = false;
+    m_session.setPageRefill({});
     m_session.showFirstPage();
     refresh();
 }

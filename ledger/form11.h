@@ -14,6 +14,7 @@
 #include "ledger/card_panel.h"
 #include "ledger/ledger_session.h"
 #include "ledger/list_panel.h"
+#include "menu/screen_seam.h"
 #include "search/list_host.h"
 
 #include <QDate>
@@ -39,6 +40,8 @@ namespace kpv::ledger {
 class Form11 : public QWidget, private search::ListHost {
     Q_OBJECT
 public:
+    // As the menu opens it.
+    explicit Form11(menu::ScreenServices &services);
     // endProgram ends the program (all clients stopped by the administrator).
     explicit Form11(Dolvb &d, std::function<void()> endProgram = {}, const QDate &today = QDate::currentDate(),
                     QWidget *parent = nullptr);
@@ -66,7 +69,7 @@ public:
     QPushButton *newItem = nullptr;        // Command9
     QPushButton *ledgerBook = nullptr;     // Command6
     QPushButton *close = nullptr;          // Command4
-    QPushButton *machineSpec = nullptr;    // Command42 (no action)
+    QPushButton *machineDetails = nullptr;    // Command42 (no action)
     ui::PictureBox *pickList = nullptr;    // Picture1
     ui::PictureBox *sortPanel = nullptr;   // Picture8
     ui::PictureBox *importPanel = nullptr; // Picture24
@@ -86,6 +89,10 @@ private:
     void connectList();
     void connectCard();
     void applySettings();
+    // The panels a reset hides (word list, narrowed paging, import, progress,
+    // text box); opening a card hides the narrowing and sorting panels too.
+    void resetPanels();
+    void openCardPanels();
     // Runs a command of the session, then shows the new state.
     template <class F> void run(F &&f)
     {

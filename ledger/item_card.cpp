@@ -11,7 +11,23 @@ namespace {
 const QString kTitle = QStringLiteral("登録確認");
 const QString kShortage = QStringLiteral(" この数量では在庫数不足となります。");
 const QString kGoingBack = QStringLiteral("入力以前の数値に戻します。　");
+
+bool fitsCell(const QString &text)
+{
+    return cp932::byteWidth(text) <= LedgerRecord::kCellWidth;
+}
 } // namespace
+
+// A month cell holds 7 bytes: a longer number would be stored cut (and read
+// back as another number), so it is refused whole.
+bool ItemCard::refuseLongCell(const QString &text)
+{
+    if (fitsCell(text)) return false;
+    m_d.messages().tell(kTitle, QStringLiteral("数量は７桁までです。") + QLatin1Char('\r') + kGoingBack);
+    m_values = m_beforeEntry;
+    show();
+    return true;
+}
 
 void ItemCard::setLook(const QuantityMode &mode, const QStringList &monthHeadings)
 {
@@ -91,6 +107,7 @@ bool ItemCard::storeMonthCell(int r, int m, const QString &text)
     beginEntry();
     monthRow = r;
     monthColumn = m;
+    if (refuseLongCell(text.trimmed())) return false;
     cp932::Refusal refusal;
     if (!store(m_values.setCell(r, m, text, &refusal), refusal)) return false;
     m_monthCells[size_t(r)][size_t(m)] = m_mode.movement(m_values.cellNumber(r, m));
@@ -101,6 +118,7 @@ bool ItemCard::storePlan(int r, const QString &text)
 {
     if (r < 1 || r > 2) return false;
     beginEntry();
+    if (refuseLongCell(text.trimmed())) return false;
     cp932::Refusal refusal;
     if (!store(m_values.setCell(r, 14, text, &refusal), refusal)) return false;
     m_monthCells[size_t(r)][14] = m_mode.movement(m_values.cellNumber(r, 14));
@@ -171,6 +189,7 @@ bool ItemCard::recomputeStock()
     const double issues = sumCells(2, 12);
     showMonthLine(2);
     const double stock = previous + receipts - issues;
+    if (refuseLongCell(numberText(receipts)) || refuseLongCell(numberText(issues))) return false;
     if (stock < 0) {
         refuseShortage(stock, QString());
         return false;
@@ -212,6 +231,7 @@ void ItemCard::recomputeRates()
         const double planned = m_values.cellNumber(r, 14);
         if (total == 0 || planned == 0) continue;
         const double rate = floorNumber(1000 * total / planned);
+        if (!fitsCell(numberText(rate))) continue; // beyond what the cell holds: left as it was
         m_values.setCell(r, 15, numberText(rate));
         m_monthCells[size_t(r)][15] = rate == 0 ? QString() : formatNumber(rate / 10, QStringLiteral("###.0"));
     }

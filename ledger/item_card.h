@@ -116,6 +116,7 @@ private:
     void showMonthLine(int r);
     double sumCells(int r, int last) const;
     void refuseShortage(double stock, const QString &heading);
+    bool refuseLongCell(const QString &text);
 
     Dolvb &m_d;
     QuantityMode m_mode;

@@ -1,6 +1,6 @@
 #include "ledger/ledger_session.h"
 
-#include "ledger/ledger_slots.h"
+#include "storage/settings_slots.h"
 #include "menu/menu_gates.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
@@ -31,14 +31,14 @@ LedgerSession::LedgerSession(Dolvb &d, std::function<void()> endProgram)
 
 bool LedgerSession::viewOnly() const
 {
-    return m_d.clientSettings.isOn(slotNo::client::kReadOnly);
+    return m_d.clientSettings.isOn(slot::client::kReadOnly);
 }
 
 void LedgerSession::loadLook()
 {
-    m_look.mode.decimal = m_d.sharedSettings.isOn(slotNo::shared::kDecimalQuantities);
-    m_look.startOfUse = m_d.sharedSettings.isOn(slotNo::shared::kStartOfUse);
-    m_months = ledger::monthHeadings(m_d.sharedSettings.value(slotNo::shared::kStartMonth));
+    m_look.mode.decimal = m_d.sharedSettings.isOn(slot::shared::kDecimalQuantities);
+    m_look.startOfUse = m_d.sharedSettings.isOn(slot::shared::kShowStartOfUse);
+    m_months = ledger::monthHeadings(m_d.sharedSettings.value(slot::shared::kStartMonth));
     m_d.buildItemLabels();
     m_page.setHeaders(m_d.itemLabels, m_months, m_look);
     m_card.setLook(m_look.mode, m_months);
@@ -68,8 +68,16 @@ void LedgerSession::open(const QDate &today)
     m_d.currentRecordNo = m_d.recordCount;
     showCount();
     m_d.refreshIndex(today);
-    showTotal(m_d.totalStockValue);
-    m_backupShown = m_d.clientSettings.isOn(slotNo::client::kLedgerBackup);
+    // The total from the index rows, which a cache load fills as well as a
+    // rebuild (a cache load alone would leave the total of an earlier ledger).
+    double total = 0;
+    for (int i = 1; i <= m_d.recordCount; ++i) {
+        const QByteArrayView v = m_d.indexTable.bytes(i, 5);
+        total += leadingNumber(v.data(), int(v.size()));
+    }
+    m_d.totalStockValue = total;
+    showTotal(total);
+    m_backupShown = m_d.clientSettings.isOn(slot::client::kLedgerBackup);
 }
 
 bool LedgerSession::reset()
@@ -270,21 +278,20 @@ void LedgerSession::clearCard()
 bool LedgerSession::appendCard(int &written)
 {
     m_d.openLedger(); // tells the user when the ledger is full
-    if (m_d.recordCount >= m_d.ledgerCapacity - 1) return false;
-    m_d.recordBuffer = m_card.values();
-    m_d.recordBuffer.setLineEnd();
-    written = m_d.writeRecord(m_d.recordCount + 1);
     m_d.closeLedger();
+    if (m_d.recordCount >= m_d.ledgerCapacity - 1) return false;
+    LedgerRecord rec = m_card.values();
+    rec.setLineEnd();
+    written = m_d.appendRecord(rec);
     return written > 0;
 }
 
 bool LedgerSession::rewriteCard(int n)
 {
-    m_d.recordBuffer = m_card.values();
-    m_d.recordBuffer.setLineEnd();
-    const bool ok = m_d.writeRecord(n) == n;
     m_d.closeLedger();
-    return ok;
+    LedgerRecord rec = m_card.values();
+    rec.setLineEnd();
+    return m_d.rewriteRecord(n, rec);
 }
 
 bool LedgerSession::registerCard()
@@ -339,14 +346,17 @@ void LedgerSession::afterRegister(int n, double oldValue)
     m_d.totalStockValue += stored.fieldNumber(6) - oldValue;
     showTotal(m_d.totalStockValue);
 
-    refillPage();
+    if (m_pageRefill)
+        m_pageRefill();
+    else
+        refillPage();
     showCount();
     runBackup();
 }
 
 void LedgerSession::runBackup()
 {
-    if (!m_d.clientSettings.isOn(slotNo::client::kLedgerBackup)) return;
+    if (!m_d.clientSettings.isOn(slot::client::kLedgerBackup)) return;
     const QString target = m_d.clientFolder + names::templatesFolder() + QLatin1Char('/') + names::ledger();
     QFile::remove(target);
     m_backupDone = QFile::copy(m_d.ledgerPath(), target);

@@ -40,6 +40,14 @@ public:
     const ItemCard &card() const { return m_card; }
     const ListPage &page() const { return m_page; }
     const ListPaging &paging() const { return m_paging; }
+    // For the pages of a narrowed list, which fill the same page and move
+    // the same position.
+    ListPage &page() { return m_page; }
+    ListPaging &paging() { return m_paging; }
+    void setPageText(const QString &text) { m_pageText = text; }
+    // What fills the page shown again after a registration (the plain list
+    // by default; a narrowed list puts its own here while it is shown).
+    void setPageRefill(std::function<void()> refill) { m_pageRefill = std::move(refill); }
     const ListLook &look() const { return m_look; }
     const QStringList &monthHeadings() const { return m_months; }
 
@@ -104,6 +112,7 @@ private:
 
     Dolvb &m_d;
     std::function<void()> m_endProgram;
+    std::function<void()> m_pageRefill;
     ListLook m_look;
     QStringList m_months;
     ListPaging m_paging;

@@ -57,8 +57,8 @@ void ListPanel::build(QWidget *parent)
     cardIndicator->setFrameShape(QFrame::Box);
     cardIndicator->setAccessibleName(QStringLiteral("個別枠表示"));
     backupNote = new ui::ClickLabel(panel, QStringLiteral("Label6"), QStringLiteral("データバックアップ"));
-    setGeometryTwips(backupNote, 12800, 140, 1700, 330);
-    backup = label(panel, "Label71", QString(), 14500, 140, 330, 330);
+    setGeometryTwips(backupNote, 12800, 140, 2100, 330);
+    backup = label(panel, "Label71", QString(), 14950, 140, 330, 330);
     backup->setFrameShape(QFrame::Box);
     backup->setAccessibleName(QStringLiteral("バックアップ表示"));
 

@@ -122,12 +122,20 @@ TEST(ItemCard, DecimalModeDisplays)
     EXPECT_EQ(c.card.fieldCell(7), QStringLiteral("10.0"));
 }
 
-TEST(ItemCard, TextACodePageCannotHoldIsRefused)
+TEST(ItemCard, EntriesTheRecordCannotHoldAreRefusedWhole)
 {
     CardWorld c;
+    const LedgerRecord before = c.card.values();
     EXPECT_FALSE(c.card.storeField(1, QStringLiteral("ボルト😀")));
     EXPECT_TRUE(c.w.messages.last().text.contains(QStringLiteral("😀")));
-    EXPECT_EQ(c.card.values().field(1), QString());
+    // Month cells hold 7 bytes: a longer entry, or a total that would not fit.
+    EXPECT_FALSE(c.card.storeMonthCell(1, 2, QStringLiteral("12345678")));
+    EXPECT_EQ(c.card.values(), before);
+    ASSERT_TRUE(c.card.storeMonthCell(1, 2, QStringLiteral("9999990")));
+    const LedgerRecord fits = c.card.values();
+    EXPECT_FALSE(c.card.storeMonthCell(1, 3, QStringLiteral("10")));
+    EXPECT_EQ(c.card.values(), fits);
+    EXPECT_EQ(c.w.messages.count(), 3);
 }
 
 // ---- Card commands on the example ledger ------------------------------------

@@ -7,6 +7,8 @@
 #include "ledger/stock_legend.h"
 #include "ledger_world.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -152,6 +154,18 @@ TEST(ListPage, ExampleLedgerInBothModes)
     EXPECT_EQ(p.cell(19, 14), QString()); // an empty month, not ".0"
     EXPECT_EQ(p.cell(9, 11), QStringLiteral("0"));
     EXPECT_EQ(p.cell(1, 14), QStringLiteral("20.0"));
+}
+
+TEST(ListPage, TotalWhenTheIndexComesFromItsCache)
+{
+    LedgerWorld w(QStringLiteral("ledger30"));
+    LedgerSession(w.d).open(QDate(2026, 1, 5)); // the day's rebuild writes the cache
+    QFile::copy(w.d.dataFolder + names::indexCacheWritten(), w.d.dataFolder + names::indexCacheRead());
+    Dolvb other(w.messages, w.pointer); // another client, the same day
+    other.clientFolder = other.dataFolder = w.d.dataFolder;
+    LedgerSession s(other);
+    s.open(QDate(2026, 1, 5));
+    EXPECT_EQ(s.totalText(), QStringLiteral("266,277"));
 }
 
 TEST(ListFormat, MonthHeadingsRollOverTheYear)

@@ -1,12 +1,18 @@
 // The ledger screen window on the example ledger: what the list grid shows
 // and how it is coloured, paging by its buttons, the card opened from a list
 // line, registering through the card's button, and closing.
+#include "../menu/menu_world.h"
 #include "ledger/form11.h"
+#include "menu/menu_host.h"
+#include "ui/colours.h"
 #include "ledger_world.h"
 #include "ui/flex_grid.h"
 #include "ui/twips.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -94,6 +100,34 @@ private slots:
         click(&form, "Command4");
         QVERIFY(!form.isVisible());
         QCOMPARE(world.messages.unscripted(), 0);
+    }
+
+    // From the menu: its warning boxes lit by the example ledger, the ledger
+    // screen through the program's seam, and back to the menu.
+    void fromTheMenuAndBack()
+    {
+        kpv::testing::World w;
+        auto c = w.client();
+        for (const QString &f : {names::ledger(), names::sharedSettings()})
+            QVERIFY(QFile::copy(kpv::test::fixturePath(QStringLiteral("ledger30")) + QLatin1Char('/') + f, c->folder + f));
+        menu::MenuHost host(c->d);
+        host.registerScreen(menu::Screen::Ledger, [](menu::ScreenServices &s) { return new ledger::Form11(s); });
+        host.showMenu();
+        QPointer<menu::DolvMenu> m = host.menu();
+        QVERIFY(m);
+        QCOMPARE(ui::backgroundOf(child(m, "Label28")), QColor(255, 0, 0));
+        QCOMPARE(ui::backgroundOf(child(m, "Label32")), QColor(255, 0, 0));
+        QTest::mouseClick(child(m, "Command1"), Qt::LeftButton, {}, QPoint(2, 2));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        auto *form = qobject_cast<ledger::Form11 *>(host.screen());
+        QVERIFY(form);
+        QVERIFY(form->isVisible());
+        QCOMPARE(text(form, "Label8"), QStringLiteral("総数 30"));
+        click(form, "Command4");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(host.menu());
+        delete host.menu();
     }
 };
 

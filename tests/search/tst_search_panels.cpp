@@ -81,6 +81,8 @@ private slots:
         QCOMPARE(text(&form, "Label15"), QStringLiteral(" P  1"));
         QVERIFY(!shown(&form, "Command47"));
         QVERIFY(shown(&form, "Command8") && shown(&form, "Picture17") && !shown(&form, "Picture4"));
+        click(&form, "Command24");
+        QCOMPARE(text(&form, "Label16"), QStringLiteral("1,887")); // the total of the items found
 
         // A further condition from the result: the specification of record 1.
         clickCell(conds, 1, 2);
