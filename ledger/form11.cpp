@@ -211,9 +211,11 @@ void Form11::resetPanels()
 void Form11::openCardPanels()
 {
     resetPanels();
-    for (QWidget *w : {static_cast<QWidget *>(narrowPanel), static_cast<QWidget *>(sortPanel),
-                       static_cast<QWidget *>(m_list.narrowButtons)})
-        w->hide();
+    for (QWidget *w : {static_cast<QWidget *>(narrowPanel), static_cast<QWidget *>(sortPanel)}) w->hide();
+    // A sort or delete panel left open gives its temporary ledger back; while
+    // narrowing, "絞込解除" stays reachable.
+    if (m_sortPanel) m_sortPanel->closeSessions();
+    if (!m_narrow || !m_narrow->isOpen()) m_list.narrowButtons->hide();
 }
 
 bool Form11::fom11gamencler()
@@ -280,6 +282,7 @@ void Form11::setCountAndPage(const QString &count, const QString &page)
 void Form11::setNarrowingMode(bool narrowing)
 {
     if (narrowing) {
+        m_sortPanel->closeSessions();
         m_session.closeCard();
         m_card.panel->hide();
         sortPanel->hide();

@@ -32,7 +32,12 @@ void fillSortRows(IndexTable &table, const char *ledger, int count, const std::v
 
 RewriteSession::RewriteSession(Dolvb &d) : m_d(d), m_lock(d.tempLedgerPath()) {}
 
-RewriteSession::~RewriteSession() = default;
+// A panel still open when the screen goes away: its temporary ledger and
+// lock are given back (the index is rebuilt by the next opening).
+RewriteSession::~RewriteSession()
+{
+    if (m_open) end();
+}
 
 QString RewriteSession::cell(int listRow, int column) const
 {

@@ -109,8 +109,18 @@ void SortPanel::fillList(const RewriteSession &session)
     list->setCol(1);
 }
 
+void SortPanel::closeSessions()
+{
+    if (m_sort.isOpen()) m_sort.close();
+    if (m_delete.isOpen()) m_delete.close();
+    panel->hide();
+}
+
 bool SortPanel::openPanel(RewriteSession &session, bool sorting)
 {
+    // One session at a time: the other one of this client gives its lock back.
+    RewriteSession &other = sorting ? static_cast<RewriteSession &>(m_delete) : static_cast<RewriteSession &>(m_sort);
+    if (other.isOpen()) other.close();
     if (!m_host.resetListState()) return false;
     m_host.hideCardAndNarrowing();
     progress->hide();

@@ -49,6 +49,9 @@ public:
     void deleteRow();       // "行削除" on the list's current row
     void registerDeletions(); // "登　録" of the deletions
     void closeDelete();     // "閉じる" of the deletions
+    // Closes whichever session is open without registering and hides the
+    // panel (another command of the screen took over).
+    void closeSessions();
 
     QWidget *panel = nullptr;              // Picture8
     QLabel *title = nullptr;               // Label21

@@ -3,6 +3,7 @@
 #include "ledger/form11.h"
 #include "search/narrow_panel.h"
 #include "search/panel_list.h"
+#include "search/delete_session.h"
 #include "search_world.h"
 #include "ui/flex_grid.h"
 
@@ -173,6 +174,18 @@ private slots:
         QCOMPARE(numbers.first(), QStringLiteral("L-001"));
         QCOMPARE(list->textMatrix(1, 1), QStringLiteral("L-001"));
         QCOMPARE(text(&form, "Label8"), QStringLiteral("総数 27"));
+
+        // Switching from the delete panel to the sort panel, then to a card,
+        // gives the temporary ledger back each time.
+        const int before = w.messages.count();
+        click(&form, "Command33");
+        click(&form, "Command31");
+        QCOMPARE(w.messages.count(), before + 2); // the two explanations, no refusal
+        QVERIFY(shown(&form, "Picture12"));
+        click(&form, "Command9");
+        auto other = w.makeClient(QStringLiteral("PC-B"));
+        search::DeleteSession second(*other);
+        QVERIFY(second.open());
     }
 };
 
