@@ -8,6 +8,8 @@
 #include "storage/quoted_lines.h"
 #include "storage/settings_slots.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -120,7 +122,17 @@ bool Dolvb::saveIndexCache()
     QuotedLineWriter w;
     w.reserve(qsizetype(recordCount) * 64);
     for (int i = 1; i <= recordCount; ++i) {
-        for (int c = 1; c <= 5; ++c) w.quotedBytes(indexTable.bytes(i, c)); // already code page 932
+        for (int c = 1; c <= 5; ++c) {
+            const auto cell = indexTable.bytes(i, c); // already code page 932
+            // A double quote, CR or LF typed into an item would shift every
+            // later cell of the cache: no cache then (the index is rebuilt
+            // from the ledger instead), never a wrong one.
+            if (cell.contains('"') || cell.contains('\r') || cell.contains('\n')) {
+                QFile::remove(dataFolder + names::indexCacheWritten());
+                return false;
+            }
+            w.quotedBytes(cell);
+        }
         w.endLine();
     }
     return replaceFile(dataFolder + names::indexCacheWritten(), w.bytes());
