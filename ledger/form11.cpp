@@ -6,7 +6,10 @@
 #include "ledger/start_of_use_panel.h"
 #include "storage/settings_slots.h"
 #include "menu/background_palette.h"
+#include "search/narrow_panel.h"
+#include "search/sort_panel.h"
 #include "storage/dolvb.h"
+#include "storage/numbers.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
 #include "ui/flex_grid.h"
@@ -57,6 +60,7 @@ Form11::Form11(Dolvb &d, std::function<void()> endProgram, const QDate &today, Q
     connectList();
     connectCard();
     connectEntry(today);
+    buildSearchPanels();
 
     m_session.open(today);
     {
@@ -145,7 +149,16 @@ void Form11::connectList()
         resetPanels();
         run([this] { m_session.previousPage(); });
     });
-    connect(m_list.recalculate, &QPushButton::clicked, this, [this] { run([this] { m_session.recalculateTotal(); }); });
+    connect(m_list.recalculate, &QPushButton::clicked, this, [this] {
+        if (m_narrow && m_narrow->isOpen()) {
+            // While narrowing, the total of the items listed.
+            Dolvb &d = m_session.data();
+            d.sumListedStockValue(m_narrow->narrowing().result());
+            m_list.total->setText(formatNumber(d.listedStockValue, QStringLiteral("#,###,###,###")));
+            return;
+        }
+        run([this] { m_session.recalculateTotal(); });
+    });
     connect(m_list.explain, &QPushButton::clicked, this, [this] { m_session.explainCalculation(); });
     connect(m_list.backupNote, &ui::ClickLabel::clicked, this, [this] {
         m_session.data().messages().tell(QStringLiteral("登録確認"), QStringLiteral("データバックアップ設定有りで□が表示され")
@@ -226,9 +239,11 @@ void Form11::resetPanels()
 void Form11::openCardPanels()
 {
     resetPanels();
-    for (QWidget *w : {static_cast<QWidget *>(narrowPanel), static_cast<QWidget *>(sortPanel),
-                       static_cast<QWidget *>(m_list.narrowButtons)})
-        w->hide();
+    for (QWidget *w : {static_cast<QWidget *>(narrowPanel), static_cast<QWidget *>(sortPanel)}) w->hide();
+    // A sort or delete panel left open gives its temporary ledger back; while
+    // narrowing, "絞込解除" stays reachable.
+    if (m_sortPanel) m_sortPanel->closeSessions();
+    if (!m_narrow || !m_narrow->isOpen()) m_list.narrowButtons->hide();
 }
 
 bool Form11::fom11gamencler()
@@ -243,12 +258,78 @@ void Form11::refresh()
 {
     m_list.showPage(m_session.page(), m_session.look());
     m_list.grid->setRow(m_session.listRow());
-    m_list.showLabels(m_session);
+    if (!m_narrowed) m_list.showLabels(m_session);
     m_card.panel->setVisible(m_session.cardOpen());
     if (m_session.cardOpen()) {
         m_card.panel->raise();
         m_card.showCard(m_session.card());
     }
+}
+
+// ---- Narrowing, sorting and deleting ------------------------------------------
+
+void Form11::buildSearchPanels()
+{
+    Dolvb &d = m_session.data();
+    m_narrow = new search::NarrowPanel(d, *this, {narrowPanel, m_list.narrowButtons, m_list.narrowPaging, m_list.panel}, this);
+    m_sortPanel = new search::SortPanel(d, *this, sortPanel, this);
+    connect(narrow, &QPushButton::clicked, m_narrow, &search::NarrowPanel::open);
+    connect(m_list.grid, &ui::FlexGrid::cellClickedAt, m_narrow, &search::NarrowPanel::listClicked);
+    connect(sort, &QPushButton::clicked, m_sortPanel, &search::SortPanel::openSort);
+    connect(remove, &QPushButton::clicked, m_sortPanel, &search::SortPanel::openDelete);
+}
+
+ui::FlexGrid &Form11::listGrid()
+{
+    return *m_list.grid;
+}
+
+void Form11::showRecords(const std::vector<int> &recordNos)
+{
+    m_session.showRecords(recordNos);
+    // A card registered meanwhile repaints this page of the narrowed list.
+    m_session.setPageRefill([this] { m_session.showRecords(m_narrow->narrowing().pageRecords()); });
+    m_narrowed = true;
+    m_list.showPage(m_session.page(), m_session.look());
+}
+
+void Form11::showWholeLedger()
+{
+    m_narrowed = false;
+    m_session.setPageRefill({});
+    m_session.showFirstPage();
+    refresh();
+}
+
+void Form11::setCountAndPage(const QString &count, const QString &page)
+{
+    m_list.count->setText(count);
+    m_list.pageNo->setText(page);
+}
+
+void Form11::setNarrowingMode(bool narrowing)
+{
+    if (narrowing) {
+        m_sortPanel->closeSessions();
+        m_session.closeCard();
+        m_card.panel->hide();
+        sortPanel->hide();
+        for (QWidget *w : {static_cast<QWidget *>(m_list.paging), static_cast<QWidget *>(sort), static_cast<QWidget *>(remove),
+                           static_cast<QWidget *>(narrow), static_cast<QWidget *>(ledgerBook)})
+            w->hide();
+        return;
+    }
+    m_list.paging->show();
+    narrow->show();
+    ledgerBook->show();
+    applySettings();
+}
+
+void Form11::hideCardAndNarrowing()
+{
+    m_session.closeCard();
+    m_card.panel->hide();
+    narrowPanel->hide();
 }
 
 } // namespace kpv::ledger

@@ -16,6 +16,7 @@
 #include "ledger/ledger_session.h"
 #include "ledger/list_panel.h"
 #include "menu/screen_seam.h"
+#include "search/list_host.h"
 
 #include <QDate>
 #include <QWidget>
@@ -31,12 +32,16 @@ class Dolvb;
 namespace kpv::ui {
 class PictureBox;
 }
+namespace kpv::search {
+class NarrowPanel;
+class SortPanel;
+}
 
 namespace kpv::ledger {
 
 class EntryHelpers;
 
-class Form11 : public QWidget {
+class Form11 : public QWidget, private search::ListHost {
     Q_OBJECT
 public:
     // As the menu opens it.
@@ -49,6 +54,8 @@ public:
     ListPanel &listPanel() { return m_list; }
     CardPanel &cardPanel() { return m_card; }
     EntryHelpers &entryHelpers() { return *m_entry; }
+    search::NarrowPanel &narrowing() { return *m_narrow; }
+    search::SortPanel &sorting() { return *m_sortPanel; }
 
     // Resets the screen to the list state (every command starts with it).
     // False when the program is ending.
@@ -99,12 +106,26 @@ private:
     }
 
     void connectEntry(const QDate &today);
+    // Narrowing, sorting and deleting (the panels talk to the list through
+    // the ListHost below).
+    void buildSearchPanels();
+    ui::FlexGrid &listGrid() override;
+    bool resetListState() override { return fom11gamencler(); }
+    void showRecords(const std::vector<int> &recordNos) override;
+    void showWholeLedger() override;
+    void setCountAndPage(const QString &count, const QString &page) override;
+    void setNarrowingMode(bool narrowing) override;
+    void hideCardAndNarrowing() override;
 
     LedgerSession m_session;
     ListPanel m_list;
     CardPanel m_card;
     std::unique_ptr<ItemCardSink> m_cardSink;
     EntryHelpers *m_entry = nullptr;
+    search::NarrowPanel *m_narrow = nullptr;
+    search::SortPanel *m_sortPanel = nullptr;
+    // A narrowed page is shown: the list and its labels are the narrowing's.
+    bool m_narrowed = false;
 };
 
 } // namespace kpv::ledger

@@ -130,6 +130,42 @@ void LedgerSession::refillPage()
     if (m_pageText.isEmpty()) m_pageText = m_paging.pageLabel();
 }
 
+void LedgerSession::showFirstPage()
+{
+    BusyGuard busy(m_d.pointer());
+    m_d.openLedger();
+    m_paging.open();
+    m_page.clearAll();
+    m_pageFilled = false;
+    m_pageText.clear();
+    if (m_d.recordCount > 0) {
+        fillListPage(m_d, m_paging, m_page, m_look);
+        m_pageFilled = true;
+        m_pageText = m_paging.pageLabel();
+    }
+    showCount();
+    showTotal(m_d.totalStockValue);
+    m_listRow = 1;
+    m_listCol = 1;
+}
+
+void LedgerSession::showRecords(const std::vector<int> &recordNos)
+{
+    BusyGuard busy(m_d.pointer());
+    m_d.openLedger();
+    for (int k = 1; k <= ListPaging::kItemsPerPage; ++k) {
+        const int n = k <= int(recordNos.size()) ? recordNos[size_t(k - 1)] : 0;
+        if (n >= 1 && n <= m_d.recordCount && m_d.readRecord(n))
+            m_page.setItem(k, n, m_d.recordBuffer, m_look);
+        else
+            m_page.clearItem(k);
+    }
+    m_d.closeLedger();
+    m_pageFilled = false;
+    m_listRow = 1;
+    m_listCol = 1;
+}
+
 void LedgerSession::recalculateTotal()
 {
     m_d.sumStockValue();

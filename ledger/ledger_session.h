@@ -22,6 +22,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace kpv {
 class Dolvb;
@@ -61,6 +62,12 @@ public:
     bool previousPage();
     // Fills the page shown again (after a registration).
     void refillPage();
+    // Back to page 1 of the whole ledger, counted anew, with the count and
+    // the total (after narrowing, sorting or deleting).
+    void showFirstPage();
+    // The page holds the given records (a page of a narrowed list: 12
+    // places, 0 for an empty one); the card commands then work on them.
+    void showRecords(const std::vector<int> &recordNos);
     void recalculateTotal();
 
     // The list's current cell (the window reports clicks).

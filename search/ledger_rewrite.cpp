@@ -1,0 +1,142 @@
+#include "search/ledger_rewrite.h"
+
+#include "search/ledger_reader.h"
+#include "storage/files.h"
+#include "storage/ledger_record.h"
+
+#include <QFile>
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace kpv::search {
+
+namespace {
+constexpr qsizetype kSize = LedgerRecord::kSize;
+
+std::filesystem::path fsPath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+bool writeDurably(const QString &path, const std::function<bool(QIODevice &)> &write)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    if (!write(f) || !f.flush()) {
+        f.close();
+        QFile::remove(path);
+        return false;
+    }
+#ifdef Q_OS_WIN
+    const bool synced = _commit(f.handle()) == 0;
+#else
+    const bool synced = ::fsync(f.handle()) == 0;
+#endif
+    f.close();
+    if (!synced) QFile::remove(path);
+    return synced;
+}
+} // namespace
+
+LedgerStamp LedgerStamp::of(const char *p, size_t n)
+{
+    // Four independent multiply-and-rotate lanes over 64-bit words: a few
+    // milliseconds for a full ledger, and any change of a byte changes it
+    // with near certainty (the changes to catch are ordinary writes, not
+    // attacks).
+    constexpr uint64_t k1 = 0x9E3779B97F4A7C15ull, k2 = 0xC2B2AE3D27D4EB4Full;
+    uint64_t lane[4] = {k1, k2, k1 ^ 0x1234567ull, k2 ^ 0x89abcdefull};
+    size_t i = 0;
+    const auto mix = [](uint64_t h, uint64_t w) {
+        h ^= w * k2;
+        h = (h << 31) | (h >> 33);
+        return h * k1;
+    };
+    for (; i + 32 <= n; i += 32) {
+        uint64_t w[4];
+        std::memcpy(w, p + i, 32);
+        for (int l = 0; l < 4; ++l) lane[l] = mix(lane[l], w[l]);
+    }
+    uint64_t rest = 0;
+    for (int shift = 0; i < n; ++i, shift = (shift + 8) % 64) {
+        rest ^= uint64_t(uchar(p[i])) << shift;
+        if (shift == 56) lane[0] = mix(lane[0], rest), rest = 0;
+    }
+    uint64_t h = mix(mix(mix(mix(uint64_t(n), lane[0]), lane[1]), lane[2]), lane[3]);
+    h = mix(h, rest);
+    h ^= h >> 29;
+    return LedgerStamp{qint64(n), size_t(h)};
+}
+
+bool writeRecordsInOrder(QIODevice &out, const char *ledger, size_t size, int records, const std::vector<int> &order, bool withTail)
+{
+    constexpr size_t kChunk = 512;
+    std::vector<char> chunk(kChunk * kSize);
+    for (size_t i = 0; i < order.size();) {
+        char *to = chunk.data();
+        for (size_t k = 0; k < kChunk && i < order.size(); ++i) {
+            const int n = order[i];
+            if (n < 1 || n > records) continue;
+            const size_t at = size_t(n - 1) * kSize;
+            // A record counted but not wholly in the file reads NUL-filled.
+            const size_t have = at < size ? std::min<size_t>(kSize, size - at) : 0;
+            std::memcpy(to, ledger + at, have);
+            std::memset(to + have, 0, kSize - have);
+            to[LedgerRecord::kLineEndOffset] = '\r';
+            to[LedgerRecord::kLineEndOffset + 1] = '\n';
+            to += kSize;
+            ++k;
+        }
+        const qint64 bytes = to - chunk.data();
+        if (bytes > 0 && out.write(chunk.data(), bytes) != bytes) return false;
+    }
+    const size_t whole = size_t(records) * kSize;
+    if (withTail && size > whole) {
+        const qint64 tail = qint64(size - whole);
+        if (out.write(ledger + whole, tail) != tail) return false;
+    }
+    return true;
+}
+
+bool renameOver(const QString &from, const QString &to)
+{
+    std::error_code ec;
+    std::filesystem::rename(fsPath(from), fsPath(to), ec);
+    return !ec;
+}
+
+RewriteResult rewriteLedger(const RewritePlan &plan)
+{
+    // The lock every client's appends and rewrites take.
+    FileLock lock(plan.ledgerPath);
+    if (!lock.locked()) return lock.state() == FileLock::State::Busy ? RewriteResult::Busy : RewriteResult::Failed;
+
+    LargeBuffer current;
+    if (!LedgerReader::readAll(plan.ledgerPath, current)) return RewriteResult::Failed;
+    if (!(LedgerStamp::of(current.data(), current.size()) == plan.expected)) return RewriteResult::Changed;
+
+    const bool written = writeDurably(plan.besidePath, [&](QIODevice &out) {
+        return writeRecordsInOrder(out, current.data(), current.size(), plan.records, plan.order, true);
+    });
+    if (!written) return RewriteResult::Failed;
+    if (plan.beforeRename && !plan.beforeRename()) return RewriteResult::Failed;
+    if (!renameOver(plan.besidePath, plan.ledgerPath)) {
+        QFile::remove(plan.besidePath);
+        return RewriteResult::Failed;
+    }
+    return RewriteResult::Replaced;
+}
+
+} // namespace kpv::search
