@@ -95,6 +95,11 @@ LedgerFile::AppendResult LedgerFile::append(LedgerRecord &record, int capacity, 
     if (m_readOnly) return AppendResult::ReadOnly;
     FileLock lock(m_file.fileName());
     if (!lock.locked()) return lock.state() == FileLock::State::Busy ? AppendResult::Busy : AppendResult::Failed;
+    // Another client may have replaced the ledger (a registered sort or
+    // deletion renames a new file over it) since this handle was opened: a
+    // write through the old handle would land in the unlinked file and be lost.
+    if (!open()) return AppendResult::Failed;
+    if (m_readOnly) return AppendResult::ReadOnly;
     const int n = countRecords(m_file.size()) + 1;
     if (n > capacity) return AppendResult::Full;
     if (!write(n, record)) return AppendResult::Failed;
@@ -108,6 +113,9 @@ LedgerFile::RewriteResult LedgerFile::rewrite(int n, LedgerRecord &record)
     if (m_readOnly) return RewriteResult::ReadOnly;
     FileLock lock(m_file.fileName());
     if (!lock.locked()) return lock.state() == FileLock::State::Busy ? RewriteResult::Busy : RewriteResult::Failed;
+    // Reopened under the lock for the same reason as the append.
+    if (!open()) return RewriteResult::Failed;
+    if (m_readOnly) return RewriteResult::ReadOnly;
     if (n < 1 || n > countRecords(m_file.size())) return RewriteResult::NoSuchRecord;
     return write(n, record) ? RewriteResult::Rewritten : RewriteResult::Failed;
 }

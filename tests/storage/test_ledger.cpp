@@ -250,6 +250,29 @@ TEST_F(Ledger, AppendGoesToTheTrueEndWhenAnotherClientAppended)
     EXPECT_EQ(b.mid(926, 4), "MINE");
 }
 
+TEST_F(Ledger, WritesLandInALedgerThatAnotherClientRenamedIntoPlace)
+{
+    // Another client registers a sort: a new ledger is renamed over the one
+    // this client still holds open. Appends and rewrites must reach the new file.
+    useFixture();
+    ASSERT_TRUE(db.openLedger());
+    const QByteArray before = fileBytes(db.ledgerPath());
+    QFile::remove(data + "sorted");
+    { QFile f(data + "sorted"); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); f.write(before.left(2 * 926)); }
+    ASSERT_TRUE(QFile::remove(db.ledgerPath()));
+    ASSERT_TRUE(QFile::rename(data + "sorted", db.ledgerPath()));
+    LedgerRecord rec;
+    rec.setField(0, "NEW");
+    EXPECT_EQ(db.appendRecord(rec), 3);
+    rec.setField(0, "FIX");
+    EXPECT_TRUE(db.rewriteRecord(1, rec));
+    db.closeLedger();
+    const QByteArray b = fileBytes(db.ledgerPath());
+    ASSERT_EQ(b.size(), 3 * 926);
+    EXPECT_EQ(b.mid(0, 3), "FIX");
+    EXPECT_EQ(b.mid(2 * 926, 3), "NEW");
+}
+
 TEST_F(Ledger, TwoProcessesAppendingNeverShareARecordNumber)
 {
     const int each = 150;
