@@ -1,0 +1,347 @@
+#include "ledger/ledger_session.h"
+
+#include "ledger/ledger_slots.h"
+#include "menu/menu_gates.h"
+#include "storage/dolvb.h"
+#include "storage/file_names.h"
+#include "storage/numbers.h"
+
+#include <QFile>
+
+namespace kpv::ledger {
+
+namespace {
+const QString kTitle = QStringLiteral("登録確認");
+const QString kNew = QStringLiteral("新 規");
+const QString kCorrect = QStringLiteral("訂 正");
+const QString kCopy = QStringLiteral("複 写");
+
+QString lines(std::initializer_list<const char16_t *> parts)
+{
+    QStringList out;
+    for (const char16_t *p : parts) out << QString::fromUtf16(p);
+    return out.join(QLatin1Char('\r'));
+}
+} // namespace
+
+LedgerSession::LedgerSession(Dolvb &d, std::function<void()> endProgram)
+    : m_d(d), m_endProgram(std::move(endProgram)), m_card(d)
+{
+}
+
+bool LedgerSession::viewOnly() const
+{
+    return m_d.clientSettings.isOn(slotNo::client::kReadOnly);
+}
+
+void LedgerSession::loadLook()
+{
+    m_look.mode.decimal = m_d.sharedSettings.isOn(slotNo::shared::kDecimalQuantities);
+    m_look.startOfUse = m_d.sharedSettings.isOn(slotNo::shared::kStartOfUse);
+    m_months = ledger::monthHeadings(m_d.sharedSettings.value(slotNo::shared::kStartMonth));
+    m_d.buildItemLabels();
+    m_page.setHeaders(m_d.itemLabels, m_months, m_look);
+    m_card.setLook(m_look.mode, m_months);
+}
+
+void LedgerSession::open(const QDate &today)
+{
+    m_d.changePending = 0;
+    m_d.currentList = 1;
+    m_d.loadSharedSettings();
+    loadLook();
+    if (!reset()) return;
+    BusyGuard busy(m_d.pointer());
+    m_card.entryTarget = 14;
+    m_d.entryTarget = 14;
+    m_pageText.clear();
+    m_d.openLedger();
+    m_paging.open();
+    m_page.clearAll();
+    m_pageFilled = false;
+    if (m_d.recordCount > 0) {
+        m_d.readRecord(m_d.recordCount);
+        fillListPage(m_d, m_paging, m_page, m_look);
+        m_pageFilled = true;
+        m_pageText = m_paging.pageLabel();
+    }
+    m_d.currentRecordNo = m_d.recordCount;
+    showCount();
+    m_d.refreshIndex(today);
+    showTotal(m_d.totalStockValue);
+    m_backupShown = m_d.clientSettings.isOn(slotNo::client::kLedgerBackup);
+}
+
+bool LedgerSession::reset()
+{
+    m_backupDone = false;
+    if (menu::checkAllClientsStop(m_d)) {
+        if (m_endProgram) m_endProgram();
+        return false;
+    }
+    return true;
+}
+
+void LedgerSession::showCount()
+{
+    m_countText = QStringLiteral("総数 ") + QString::number(m_d.recordCount);
+}
+
+void LedgerSession::showTotal(double total)
+{
+    m_totalText = formatNumber(total, QStringLiteral("#,###,###,###"));
+}
+
+bool LedgerSession::nextPage()
+{
+    if (!reset()) return false;
+    m_d.openLedger();
+    m_paging.next(m_d.recordCount);
+    m_pageText = m_paging.pageLabel();
+    fillListPage(m_d, m_paging, m_page, m_look);
+    m_pageFilled = true;
+    return true;
+}
+
+bool LedgerSession::previousPage()
+{
+    if (!reset()) return false;
+    m_d.openLedger();
+    m_paging.previous(m_d.recordCount);
+    m_pageText = m_paging.pageLabel();
+    fillListPage(m_d, m_paging, m_page, m_look);
+    m_pageFilled = true;
+    return true;
+}
+
+void LedgerSession::refillPage()
+{
+    if (m_pageFilled) m_paging.rewindPage();
+    fillListPage(m_d, m_paging, m_page, m_look);
+    m_pageFilled = true;
+    if (m_pageText.isEmpty()) m_pageText = m_paging.pageLabel();
+}
+
+void LedgerSession::recalculateTotal()
+{
+    m_d.sumStockValue();
+    showTotal(m_d.totalStockValue);
+}
+
+void LedgerSession::setListCell(int row, int col)
+{
+    if (row < 0 || row > ListPage::kLines || col < 0 || col >= ListPage::kColumns) return;
+    m_listRow = row;
+    m_listCol = col;
+}
+
+// ---- The card ---------------------------------------------------------------
+
+bool LedgerSession::readIntoCard(int recordNo)
+{
+    m_d.openLedger();
+    const bool ok = recordNo >= 1 && recordNo <= m_d.recordCount && m_d.readRecord(recordNo);
+    m_d.closeLedger();
+    if (!ok) return false;
+    m_card.load(m_d.recordBuffer);
+    m_card.setStoredBytes(m_d.recordBuffer.bytes());
+    m_card.currentRecordNo = recordNo;
+    m_d.currentRecordNo = recordNo;
+    return true;
+}
+
+void LedgerSession::openNewCard()
+{
+    if (!reset()) return;
+    m_cardOpen = true;
+    m_card.editMode = EditMode::New;
+    m_card.modeLabel = kNew;
+    m_d.openLedger();
+    m_d.closeLedger();
+    m_card.currentRecordNo = m_d.recordCount + 1;
+    m_d.currentRecordNo = m_card.currentRecordNo;
+    m_card.blank();
+}
+
+void LedgerSession::openCorrectCard()
+{
+    m_d.messages().tell(kTitle, lines({u"　在庫品リストの対象品行をクリックし訂正釦で個別枠が表示されるので",
+                                       u"　その枠表内で入出庫のデータ登録・訂正を行います。",
+                                       u"　対象品目検索は次項、前項釦か絞り込み機能を使用し探します。"}));
+    if (!reset()) return;
+    m_cardOpen = true;
+    m_listCol = 0;
+    const int n = m_page.recordNoAt(m_listRow);
+    if (n != 0 && readIntoCard(n)) {
+        m_card.editMode = EditMode::Correct;
+        m_card.modeLabel = kCorrect;
+        return;
+    }
+    m_card.editMode = EditMode::New;
+    m_card.modeLabel = kNew;
+    m_card.currentRecordNo = m_d.recordCount + 1;
+    m_d.currentRecordNo = m_card.currentRecordNo;
+    m_card.blank();
+}
+
+void LedgerSession::copyCard()
+{
+    if (m_card.modeLabel != kCorrect) {
+        m_d.messages().tell(kTitle, QStringLiteral("新規画面では複写機能は実行できません。　"));
+        return;
+    }
+    m_card.modeLabel = kCopy;
+    if (!m_d.messages().ask(kTitle, QStringLiteral("当データーを新規に複写します。") + QLatin1Char('\r')
+                                        + QStringLiteral("　入出庫数量を削除します。　")))
+        return;
+    m_card.editMode = EditMode::Copy;
+    m_d.openLedger();
+    m_d.closeLedger();
+    m_card.currentRecordNo = m_d.recordCount + 1;
+    m_d.currentRecordNo = m_card.currentRecordNo;
+    m_card.prepareCopy();
+}
+
+void LedgerSession::nextCard()
+{
+    m_listCol = 0;
+    int n = 0;
+    if (m_listRow < 23) {
+        m_listRow += 2;
+        n = m_page.recordNoAt(m_listRow);
+        if (n == 0 || n > m_d.recordCount) {
+            m_listRow = 23;
+            return;
+        }
+    } else {
+        m_listRow = 1;
+        n = m_page.recordNoAt(m_listRow);
+        if (n == 0) return;
+    }
+    if (!readIntoCard(n)) return;
+    m_card.editMode = EditMode::Correct;
+    m_card.modeLabel = kCorrect;
+}
+
+void LedgerSession::clearCard()
+{
+    m_listRow = 1;
+    m_card.clearCard();
+}
+
+// ---- Registering --------------------------------------------------------------
+
+bool LedgerSession::appendCard(int &written)
+{
+    m_d.openLedger(); // tells the user when the ledger is full
+    if (m_d.recordCount >= m_d.ledgerCapacity - 1) return false;
+    m_d.recordBuffer = m_card.values();
+    m_d.recordBuffer.setLineEnd();
+    written = m_d.writeRecord(m_d.recordCount + 1);
+    m_d.closeLedger();
+    return written > 0;
+}
+
+bool LedgerSession::rewriteCard(int n)
+{
+    m_d.recordBuffer = m_card.values();
+    m_d.recordBuffer.setLineEnd();
+    const bool ok = m_d.writeRecord(n) == n;
+    m_d.closeLedger();
+    return ok;
+}
+
+bool LedgerSession::registerCard()
+{
+    if (viewOnly()) {
+        m_d.messages().tell(kTitle, QStringLiteral("この端末は閲覧専用に設定されています。") + QLatin1Char('\r')
+                                        + QStringLiteral("　登録はできません。"));
+        return false;
+    }
+    if (!m_cardOpen || !reset()) return false;
+
+    if (m_card.editMode != EditMode::Correct) {
+        int written = 0;
+        if (!appendCard(written)) return false;
+        afterRegister(written, 0);
+        return true;
+    }
+
+    const int n = m_card.currentRecordNo;
+    m_d.openLedger();
+    if (n < 1 || n > m_d.recordCount || !m_d.readRecord(n)) {
+        m_d.closeLedger();
+        m_d.messages().tell(kTitle, QStringLiteral(" No ") + QString::number(n) + QStringLiteral(" の在庫品が台帳にありません。")
+                                        + QLatin1Char('\r') + QStringLiteral("　登録できません。"));
+        return false;
+    }
+    const double oldValue = m_d.recordBuffer.fieldNumber(6);
+    if (!m_card.storedBytes().isEmpty() && m_d.recordBuffer.bytes() != m_card.storedBytes()
+        && !m_d.messages().ask(kTitle, QStringLiteral("この在庫品は他の端末で変更されています。") + QLatin1Char('\r')
+                                           + QStringLiteral("　その変更に上書きして登録しますか。"))) {
+        m_d.closeLedger();
+        return false;
+    }
+    if (!rewriteCard(n)) return false;
+    afterRegister(n, oldValue);
+    return true;
+}
+
+void LedgerSession::afterRegister(int n, double oldValue)
+{
+    LedgerRecord stored = m_card.values();
+    stored.setLineEnd();
+    m_card.currentRecordNo = n;
+    m_card.editMode = EditMode::Correct;
+    m_card.modeLabel = kCorrect;
+    m_card.setStoredBytes(stored.bytes());
+    m_d.currentRecordNo = n;
+    m_d.changePending = 0;
+
+    for (int c = 1; c <= 4; ++c) m_d.indexTable.set(n, c, stored.field(c - 1));
+    m_d.indexTable.set(n, 5, stored.field(6));
+    m_d.totalStockValue += stored.fieldNumber(6) - oldValue;
+    showTotal(m_d.totalStockValue);
+
+    refillPage();
+    showCount();
+    runBackup();
+}
+
+void LedgerSession::runBackup()
+{
+    if (!m_d.clientSettings.isOn(slotNo::client::kLedgerBackup)) return;
+    const QString target = m_d.clientFolder + names::templatesFolder() + QLatin1Char('/') + names::ledger();
+    QFile::remove(target);
+    m_backupDone = QFile::copy(m_d.ledgerPath(), target);
+}
+
+// ---- Explanations -------------------------------------------------------------
+
+void LedgerSession::explainCalculation()
+{
+    m_d.messages().tell(kTitle, lines({u"【 算出方法 】  ", u"①前年度在庫 　期首に前年度の当期在庫数量からの移行値 ",
+                                       u"※任意数値入力も可能", u"②適正在庫　　健全な在庫数量値",
+                                       u"③在庫数量　前年在庫・入庫・出庫から在庫数量の計算結果",
+                                       u"④予定数量　年間入出庫の目標数量 ",
+                                       u"※計算方法　入出庫を入力すると、入出庫計が計算され ",
+                                       u"　在庫数量＝前年在庫＋入庫計ー出庫計が計算され",
+                                       u"　在庫金額＝在庫数量×単価　計算されます。"}));
+    m_d.messages().tell(kTitle, lines({u"①在庫数量が適正数量を下回った時は枠色が薄い青に着色",
+                                       u"②出庫入力の時、計算在庫数がマイナスになった時",
+                                       u"　出庫数が入庫数を超えてますのメッセージが表示され元の値に", u"　自動で以前値に戻ります。",
+                                       u"　在庫数が０になった時は薄ピンクに着色されます。",
+                                       u"　在庫品Excel出力時適正数量が下回った時は枠が網掛け文字",
+                                       u"　在庫数ゼロ時枠が網掛けとなります。　"}));
+}
+
+void LedgerSession::explainStockCell()
+{
+    m_d.messages().tell(kTitle, lines({u"自動計算枠です,変更は前年在庫を修正することで実施してください。　",
+                                       u"※計算　在庫数量＝前年在庫＋入庫計－出庫計　　", u"セル色　",
+                                       u"　①適正在庫 > 在庫数 ※在庫数が適正数量未満になった場合に薄青着色　",
+                                       u"　②在庫数　ゼロの場合に薄ピンう着色"}));
+    m_card.showStoredStock();
+}
+
+} // namespace kpv::ledger
