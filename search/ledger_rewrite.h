@@ -1,0 +1,63 @@
+#pragma once
+// Replacing the ledger as a whole by a new order of its records (a sort) or
+// by fewer of them (deletions).
+//
+// The new order is made from the ledger as it was read when the sort or the
+// deletion list was made; that reading is kept as a stamp (its length and a
+// hash of every byte). Replacing takes the ledger lock that every client's
+// appends and rewrites take, reads the ledger again and compares it with the
+// stamp: if another client changed or appended anything meanwhile the
+// replacement is refused and nothing is written, so nobody's work is lost.
+// Otherwise the new ledger is written whole into a file beside the ledger,
+// flushed to the disk, and renamed over the ledger in one step: a crash
+// leaves the old ledger or the new one, never a mix of both.
+//
+// Records are copied whole, all 926 bytes (spare fields, row 0 and slot 0
+// included), with their line end set to CR LF. Bytes after the records the
+// order refers to (records beyond the ledger's capacity, a trailing partial
+// record) are kept at the end.
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace kpv::search {
+
+struct LedgerStamp {
+    qint64 size = -1;
+    size_t hash = 0;
+    static LedgerStamp of(const QByteArray &bytes);
+    bool operator==(const LedgerStamp &) const = default;
+};
+
+// Records 1..records of the ledger bytes in the given order (record numbers
+// from 1; numbers outside 1..records are left out), then the bytes beyond
+// the records.
+QByteArray assembleLedger(const QByteArray &ledger, int records, const std::vector<int> &order);
+
+enum class RewriteResult {
+    Replaced,
+    Changed,  // the ledger is no longer what the order was made from
+    Busy,     // another client holds the ledger lock
+    Failed,   // the new ledger could not be written or put in place
+};
+
+struct RewritePlan {
+    QString ledgerPath;
+    QString besidePath;          // the new ledger is written here first
+    LedgerStamp expected;        // the ledger the order was made from
+    int records = 0;             // records the order refers to
+    std::vector<int> order;
+    // Called after the new ledger is complete beside the ledger and before
+    // it is renamed; returning false stops there, as a crash would.
+    std::function<bool()> beforeRename;
+};
+
+RewriteResult rewriteLedger(const RewritePlan &plan);
+
+// Renames from over to, replacing to in one step.
+bool renameOver(const QString &from, const QString &to);
+
+} // namespace kpv::search

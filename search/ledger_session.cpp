@@ -1,0 +1,109 @@
+#include "search/ledger_session.h"
+
+#include "search/ledger_reader.h"
+#include "storage/codepage.h"
+#include "storage/dolvb.h"
+#include "storage/ledger_file.h"
+
+#include <QFile>
+#include <QSysInfo>
+
+#include <charconv>
+
+namespace kpv::search {
+
+void fillSortRows(IndexTable &table, const char *records, int count)
+{
+    table.startRefill(count, size_t(count) * 64);
+    for (int i = 1; i <= count; ++i) {
+        const char *rec = records + qsizetype(i - 1) * LedgerRecord::kSize;
+        for (int f = 0; f < 4; ++f) {
+            char *dest = table.beginCell(LedgerRecord::kFieldWidth);
+            int begin = 0;
+            const int length = cp932::copyField(rec + LedgerRecord::fieldOffset(f), LedgerRecord::kFieldWidth, dest, begin);
+            table.commitCell(i, f + 1, size_t(begin), size_t(length));
+        }
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, i).ptr;
+        table.setBytes(i, 5, digits, size_t(end - digits));
+    }
+}
+
+LedgerSession::LedgerSession(Dolvb &d) : m_d(d), m_lock(d.tempLedgerPath()) {}
+
+LedgerSession::~LedgerSession() = default;
+
+QString LedgerSession::cell(int listRow, int column) const
+{
+    const int row = indexRow(listRow);
+    return row > 0 ? m_d.indexTable.value(row, column) : QString();
+}
+
+bool LedgerSession::lockAndRead(QByteArray &ledger)
+{
+    if (!m_lock.held()) {
+        const QString me = m_d.machineName.isEmpty() ? QSysInfo::machineHostName() : m_d.machineName;
+        if (!m_lock.acquire(me)) {
+            m_d.messages().tell(QStringLiteral("登録確認"), QStringLiteral("他のPC（%1）で在庫品のSort・削除が実行中です。").arg(m_lock.holder())
+                                                           + QLatin1Char('\r') + QStringLiteral("　終了してから実行してください。"));
+            return false;
+        }
+    }
+    m_open = true;
+    // Counted as every reader counts it (the capacity notice included).
+    m_d.openLedger();
+    m_d.closeLedger();
+    LedgerReader::readAll(m_d.ledgerPath(), ledger);
+    return true;
+}
+
+void LedgerSession::takeStamp(const QByteArray &ledger)
+{
+    m_stamp = LedgerStamp::of(ledger);
+    m_records = std::min(LedgerFile::countRecords(ledger.size()), m_d.ledgerCapacity - 1);
+}
+
+bool LedgerSession::replaceLedger(const std::vector<int> &order, const QString &again)
+{
+    BusyGuard busy(m_d.pointer());
+    m_d.closeLedger();
+    RewritePlan plan{m_d.ledgerPath(), m_d.tempLedgerPath(), m_stamp, m_records, order, beforeRename};
+    const QString title = QStringLiteral("登録確認");
+    switch (rewriteLedger(plan)) {
+    case RewriteResult::Replaced:
+        m_d.rebuildIndex();
+        m_d.saveIndexCache();
+        end();
+        return true;
+    case RewriteResult::Changed:
+        m_d.messages().tell(title, QStringLiteral("台帳が他のクライアントで変更されています。") + QLatin1Char('\r') + again);
+        return false;
+    case RewriteResult::Busy:
+        m_d.messages().tell(title, QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
+                                       + QStringLiteral("　しばらくしてから登録してください。"));
+        return false;
+    case RewriteResult::Failed:
+        break;
+    }
+    m_d.messages().tell(title, m_d.ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルに書き込めません。"));
+    return false;
+}
+
+void LedgerSession::close()
+{
+    if (!m_open) return;
+    // The index held the panel's list: back to the ledger.
+    m_d.rebuildIndex();
+    end();
+}
+
+void LedgerSession::end()
+{
+    if (m_lock.held()) m_d.deleteTempLedger();
+    m_lock.release();
+    m_open = false;
+    m_records = 0;
+    m_stamp = {};
+}
+
+} // namespace kpv::search

@@ -1,0 +1,76 @@
+#pragma once
+// What the sort and the delete sessions share: the lock on the temporary
+// ledger for as long as the panel is open, the stamp of the ledger the list
+// was made from, the panel's list of items (filled into the index table the
+// way the sort index is: item number, name, specification, maker and a
+// record number), and the registering that replaces the ledger.
+//
+// Closing a session without registering leaves the ledger as it was and
+// rebuilds the index from it, so that the item-number look-ups of the ledger
+// screen see the ledger again and not the panel's list. Registering replaces
+// the ledger (see ledger_rewrite.h), then rebuilds the index and its cache
+// file; the temporary ledger is gone afterwards.
+
+#include "search/ledger_rewrite.h"
+#include "search/session_lock.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace kpv {
+class Dolvb;
+class IndexTable;
+}
+
+namespace kpv::search {
+
+// Fills index rows 1..count from count whole records (926 bytes each, one
+// after the other): columns 1..4 the cleaned fields 0..3, column 5 the row
+// number. Rows after count are emptied.
+void fillSortRows(IndexTable &table, const char *records, int count);
+
+class LedgerSession {
+public:
+    explicit LedgerSession(Dolvb &d);
+    virtual ~LedgerSession();
+    LedgerSession(const LedgerSession &) = delete;
+    LedgerSession &operator=(const LedgerSession &) = delete;
+
+    bool isOpen() const { return m_open; }
+    // Rows of the panel's list: as many as the ledger had records.
+    int listRows() const { return m_records; }
+    // The index row shown in list row r (from 1); 0 for an empty row.
+    virtual int indexRow(int listRow) const = 0;
+    // The text of list row r, column 1..4 (item number, name,
+    // specification, maker); "" for an empty row.
+    QString cell(int listRow, int column) const;
+
+    // Closes the panel without registering.
+    void close();
+
+    // Tests: called between writing the new ledger and renaming it.
+    std::function<bool()> beforeRename;
+
+protected:
+    // Takes the session lock (a message naming the other PC when it is
+    // held elsewhere) and reads the ledger whole into ledger.
+    bool lockAndRead(QByteArray &ledger);
+    // Counts and stamps the ledger bytes just read.
+    void takeStamp(const QByteArray &ledger);
+    // Replaces the ledger by the records of order. again: the second line
+    // of the refusal when the ledger changed meanwhile.
+    bool replaceLedger(const std::vector<int> &order, const QString &again);
+
+    Dolvb &m_d;
+    bool m_open = false;
+    int m_records = 0;
+    LedgerStamp m_stamp;
+
+private:
+    void end();
+    SessionLock m_lock;
+};
+
+} // namespace kpv::search

@@ -1,0 +1,271 @@
+// Narrowing, sorting and deleting on copies of the 30-item example ledger.
+#include "search/delete_session.h"
+#include "search/narrowing.h"
+#include "search/sort_session.h"
+#include "search_world.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace kpv;
+using namespace kpv::search;
+using kpv::testing::SearchWorld;
+
+namespace {
+
+Conditions conditions(std::initializer_list<std::pair<int, QString>> list)
+{
+    ConditionRows rows;
+    size_t r = 0;
+    for (const auto &[column, word] : list) rows[r++] = ConditionRow{QString::number(column), QStringLiteral("h"), word};
+    return orderConditions(rows);
+}
+
+// Record numbers are those of the example ledger (1 = A-001 六角ボルト, 4 = A-004 ﾎﾞﾙﾄ, 13 = E-001 Bolt,
+// 14 = E-002 bolt, 16 = F-002 with 〒ﾏｰｸ①㈱～－, 23/24 = J-001/J-002 ナット).
+struct NarrowCase {
+    const char *what;
+    std::vector<std::pair<int, QString>> words;
+    std::vector<int> found;
+};
+
+class NarrowOnExample : public ::testing::TestWithParam<NarrowCase> {};
+
+TEST_P(NarrowOnExample, findsExactlyTheseRecords)
+{
+    SearchWorld w;
+    const NarrowCase &c = GetParam();
+    ConditionRows rows;
+    for (size_t r = 0; r < c.words.size(); ++r) rows[r] = ConditionRow{QString::number(c.words[r].first), {}, c.words[r].second};
+    Narrowing n;
+    n.narrowLedger(*w.d, orderConditions(rows));
+    EXPECT_EQ(n.result(), c.found) << c.what;
+}
+
+const NarrowCase kNarrowCases[] = {
+    NarrowCase{"full-width katakana, not the half-width form", {{2, QStringLiteral("ボルト")}}, {1, 2, 3}},
+    NarrowCase{"letter case counts", {{2, QStringLiteral("Bolt")}}, {13}},
+    NarrowCase{"equal text", {{1, QStringLiteral("D-10")}}, {11}},
+        // "g" and "{" are the second bytes of ト and ボ: bytes inside a
+        // double-byte character are not characters.
+    NarrowCase{"no match inside a double-byte character", {{2, QStringLiteral("g")}}, {}},
+    NarrowCase{"no match inside a double-byte character", {{2, QStringLiteral("{")}}, {}},
+    NarrowCase{"a character with two codes", {{3, QStringLiteral("①㈱")}}, {16}},
+    NarrowCase{"name and maker", {{4, QStringLiteral("ＡＢＣ")}, {2, QStringLiteral("ナット")}}, {23, 24}},
+    NarrowCase{"unit column", {{8, QStringLiteral("個")}, {2, QStringLiteral("ベアリング")}}, {5, 6}},
+    NarrowCase{"a word behind an empty one finds nothing", {{2, QStringLiteral("ナット")}, {3, {}}, {4, QStringLiteral("ＡＢＣ")}}, {}},
+    NarrowCase{"a column that carries no condition", {{6, QStringLiteral("1")}}, {}}};
+INSTANTIATE_TEST_SUITE_P(Cases, NarrowOnExample, ::testing::ValuesIn(kNarrowCases));
+
+TEST(NarrowConditions, orderedByColumnAndShownInThatOrder)
+{
+    ConditionRows rows{ConditionRow{QStringLiteral("4"), QStringLiteral(" メーカー "), QStringLiteral(" ＡＢＣ ")},
+                       ConditionRow{},
+                       ConditionRow{QStringLiteral("2"), QStringLiteral("品名"), QStringLiteral("ナット")}};
+    const Conditions c = orderConditions(rows);
+    EXPECT_EQ(c.columns, (std::array<int, 3>{2, 4, 0}));
+    EXPECT_EQ(c.words[1], QStringLiteral("ＡＢＣ"));
+    EXPECT_EQ(rows[0].column, QStringLiteral("2"));
+    EXPECT_EQ(rows[1].heading, QStringLiteral("メーカー"));
+    EXPECT_TRUE(rows[2].isEmpty()) << "no stale copy of a moved row stays below";
+
+    // A, empty, B: the notice starts with A, two ideographic spaces, B.
+    ConditionRows gap{ConditionRow{QStringLiteral("4"), {}, QStringLiteral("B")}, ConditionRow{QStringLiteral("3"), {}, {}},
+                      ConditionRow{QStringLiteral("2"), {}, QStringLiteral("A")}};
+    const Conditions g = orderConditions(gap);
+    EXPECT_TRUE(g.usable());
+    EXPECT_TRUE(notFoundText(g, false).startsWith(QStringLiteral("A　　B　\r　のデータ絞込み")));
+
+    ConditionRows none{ConditionRow{QStringLiteral("x"), {}, QStringLiteral("word")}, ConditionRow{QStringLiteral("3"), {}, {}}, ConditionRow{}};
+    EXPECT_FALSE(orderConditions(none).usable());
+    EXPECT_EQ(none[0].column, QStringLiteral("3"));
+    EXPECT_TRUE(none[1].isEmpty() && none[1].word.isEmpty()) << "a row without a number loses its word too";
+}
+
+TEST(Narrowing, reNarrowsInPlaceKeepingOrder)
+{
+    SearchWorld w;
+    Narrowing n;
+    ASSERT_EQ(n.narrowLedger(*w.d, conditions({{4, QStringLiteral("ＡＢＣ")}})), 6);
+    n.nextPage();
+    EXPECT_EQ(n.narrowAgain(*w.d, conditions({{4, QStringLiteral("ＡＢＣ")}, {3, QStringLiteral("M8")}})), 3);
+    EXPECT_EQ(n.result(), (std::vector<int>{1, 23, 26}));
+    EXPECT_EQ(n.page(), 1);
+    EXPECT_EQ(n.narrowAgain(*w.d, conditions({{2, QStringLiteral("ナット")}, {3, QStringLiteral("M8")}})), 1);
+    EXPECT_EQ(n.result(), std::vector<int>{23});
+    // Re-narrowing to nothing empties the result; next page shows an empty page.
+    EXPECT_EQ(n.narrowAgain(*w.d, conditions({{2, QStringLiteral("ボルト")}})), 0);
+    n.nextPage();
+    EXPECT_EQ(n.page(), 1);
+    EXPECT_EQ(n.pageRecords(), std::vector<int>(12, 0));
+}
+
+TEST(Narrowing, pagesWrapAtBothEnds)
+{
+    SearchWorld w;
+    std::vector<std::pair<QString, QString>> items;
+    for (int i = 1; i <= 30; ++i) items.emplace_back(QString::number(i), i <= 24 ? QStringLiteral("X") : QStringLiteral("Y"));
+    w.writeLedger(items);
+    Narrowing n;
+    ASSERT_EQ(n.narrowLedger(*w.d, conditions({{2, QStringLiteral("X")}})), 24);
+    EXPECT_EQ(n.pages(), 3);
+    std::vector<int> pages{n.page()};
+    for (int i = 0; i < 3; ++i) {
+        n.nextPage();
+        pages.push_back(n.page());
+        if (n.page() == 2) {
+            EXPECT_EQ(n.pageRecords().front(), 13);
+        }
+        if (n.page() == 3) {
+            EXPECT_EQ(n.pageRecords(), std::vector<int>(12, 0)) << "a multiple of 12 has a last, empty page";
+        }
+    }
+    EXPECT_EQ(pages, (std::vector<int>{1, 2, 3, 1}));
+    pages = {};
+    for (int i = 0; i < 3; ++i) {
+        n.previousPage();
+        pages.push_back(n.page());
+    }
+    EXPECT_EQ(pages, (std::vector<int>{3, 2, 1}));
+
+    // At most 12 found: previous stays on page 1.
+    ASSERT_EQ(n.narrowLedger(*w.d, conditions({{2, QStringLiteral("Y")}})), 6);
+    n.previousPage();
+    EXPECT_EQ(n.page(), 1);
+    EXPECT_EQ(n.pageRecords()[5], 30);
+    EXPECT_EQ(n.pageRecords()[6], 0);
+}
+
+TEST(Sort, collatedByNameThenNumberWholeRecordsNamelessDropped)
+{
+    SearchWorld w;
+    const QByteArray before = w.ledgerBytes();
+    SortSession s(*w.d);
+    ASSERT_TRUE(s.open());
+    EXPECT_EQ(s.listRows(), 30);
+    EXPECT_EQ(s.cell(25, 1), QStringLiteral("K-001")) << "listed in ledger order before sorting";
+    ASSERT_TRUE(s.sort());
+    EXPECT_EQ(s.sortedCount(), 29);
+    EXPECT_EQ(w.ledgerBytes(), before) << "sorting does not touch the ledger";
+
+    QFile temp(w.folder + names::tempLedger());
+    ASSERT_TRUE(temp.open(QIODevice::ReadOnly));
+    const QByteArray sorted = temp.readAll();
+    ASSERT_EQ(sorted.size(), 29 * LedgerRecord::kSize);
+    QStringList numbers;
+    for (int i = 0; i < 29; ++i) {
+        const QByteArray rec = sorted.mid(i * LedgerRecord::kSize, LedgerRecord::kSize);
+        const QString no = LedgerRecord::fromBytes(rec.constData(), rec.size()).field(0);
+        numbers << no;
+        // Whole records: every byte as in the ledger (spare fields, row 0 and slot 0 included).
+        const int from = QStringLiteral("A-001 A-002 A-003").split(u' ').indexOf(no);
+        if (from >= 0) {
+            EXPECT_EQ(rec, before.mid(from * LedgerRecord::kSize, LedgerRecord::kSize)) << qPrintable(no);
+        }
+    }
+    EXPECT_EQ(numbers.mid(0, 5), QStringList({"E-001", "E-002", "L-001", "L-002", "B-003"}));
+    EXPECT_LT(numbers.indexOf("D-10"), numbers.indexOf("D-2"));
+    EXPECT_FALSE(numbers.contains("K-001"));
+    EXPECT_EQ(s.cell(1, 2), QStringLiteral("Bolt"));
+    EXPECT_EQ(s.cell(30, 1), QString()) << "the list keeps the ledger's length";
+
+    ASSERT_TRUE(s.registerSort());
+    EXPECT_EQ(w.ledgerBytes(), sorted);
+    EXPECT_FALSE(QFile::exists(w.folder + names::tempLedger()));
+    EXPECT_TRUE(QFile::exists(w.folder + names::indexCacheWritten()));
+    EXPECT_EQ(w.d->indexTable.value(1, 1), QStringLiteral("E-001"));
+    EXPECT_EQ(w.d->indexTable.value(29, 1), w.column(0).last());
+    EXPECT_TRUE(w.messages.log().empty());
+}
+
+TEST(Sort, closingDropsTheTemporaryLedgerAndRestoresTheIndex)
+{
+    SearchWorld w;
+    SortSession s(*w.d);
+    ASSERT_TRUE(s.open());
+    ASSERT_TRUE(s.sort());
+    s.close();
+    EXPECT_FALSE(QFile::exists(w.folder + names::tempLedger()));
+    EXPECT_EQ(w.d->indexTable.value(1, 1), QStringLiteral("A-001"));
+    EXPECT_EQ(w.d->indexTable.value(1, 5), QStringLiteral("1080")) << "the stock value again, not a row number";
+
+    // A sort session of another PC is refused while one is open, naming the PC.
+    ASSERT_TRUE(s.open());
+    auto other = w.makeClient(QStringLiteral("PC-B"));
+    DeleteSession second(*other);
+    EXPECT_FALSE(second.open());
+    EXPECT_TRUE(w.messages.last().text.contains(QStringLiteral("PC-A")));
+    s.close();
+    EXPECT_TRUE(second.open());
+    second.close();
+}
+
+TEST(Delete, rowsMoveUpAndRegisteringKeepsTheListedRecords)
+{
+    SearchWorld w;
+    DeleteSession del(*w.d);
+    ASSERT_TRUE(del.open());
+    EXPECT_EQ(del.remaining(), 30);
+    ASSERT_TRUE(del.deleteRow(1));
+    ASSERT_TRUE(del.deleteRow(1));
+    EXPECT_EQ(del.remaining(), 28);
+    EXPECT_EQ(del.cell(1, 1), QStringLiteral("A-003"));
+    ASSERT_TRUE(del.deleteRow(28));  // the last listed row
+    EXPECT_EQ(del.cell(28, 1), QString());
+    EXPECT_FALSE(del.deleteRow(28)) << "an emptied row deletes nothing";
+    EXPECT_FALSE(del.deleteRow(0));
+    EXPECT_EQ(del.remaining(), 27);
+    EXPECT_EQ(del.listRows(), 30);
+
+    const QStringList before = w.column(0);
+    ASSERT_TRUE(del.registerDeletions());
+    EXPECT_EQ(w.column(0), before.mid(2, 27));
+    EXPECT_EQ(w.d->indexTable.value(1, 1), QStringLiteral("A-003"));
+    w.d->openLedger();
+    EXPECT_EQ(w.d->recordCount, 27);
+}
+
+TEST(Register, refusedWhenAnotherClientAppendedMeanwhile)
+{
+    SearchWorld w;
+    SortSession s(*w.d);
+    ASSERT_TRUE(s.open());
+    ASSERT_TRUE(s.sort());
+    QProcess helper;
+    helper.start(QStringLiteral(KPV_APPEND_HELPER), {w.folder, QStringLiteral("1"), QStringLiteral("NEW")});
+    ASSERT_TRUE(helper.waitForFinished(30000));
+    ASSERT_EQ(helper.exitCode(), 0);
+    const QByteArray appended = w.ledgerBytes();
+    ASSERT_EQ(appended.size(), 31 * LedgerRecord::kSize);
+
+    EXPECT_FALSE(s.registerSort());
+    EXPECT_TRUE(w.messages.last().text.contains(QStringLiteral("変更されています")));
+    EXPECT_EQ(w.ledgerBytes(), appended) << "the other client's record is kept";
+    // Sorting again takes the new record in, and then registering works.
+    ASSERT_TRUE(s.sort());
+    ASSERT_TRUE(s.registerSort());
+    EXPECT_TRUE(w.column(0).contains(QStringLiteral("NEW1")));
+    EXPECT_EQ(w.column(0).size(), 30);
+}
+
+TEST(Register, aCrashBeforeTheRenameLeavesTheOldLedgerReadable)
+{
+    SearchWorld w;
+    const QByteArray before = w.ledgerBytes();
+    DeleteSession del(*w.d);
+    ASSERT_TRUE(del.open());
+    del.deleteRow(3);
+    del.beforeRename = [] { return false; };
+    EXPECT_FALSE(del.registerDeletions());
+    EXPECT_EQ(w.ledgerBytes(), before);
+    EXPECT_TRUE(QFile::exists(w.folder + names::tempLedger())) << "the new ledger was complete beside it";
+    Narrowing n;
+    EXPECT_EQ(n.narrowLedger(*w.d, conditions({{1, QStringLiteral("-")}})), 30);
+
+    del.beforeRename = nullptr;
+    ASSERT_TRUE(del.registerDeletions());
+    EXPECT_EQ(w.column(0).size(), 29);
+    EXPECT_FALSE(w.column(0).contains(QStringLiteral("A-003")));
+}
+
+} // namespace
