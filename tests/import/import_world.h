@@ -1,0 +1,106 @@
+#pragma once
+// A client on a temporary data folder with scripted message boxes, the
+// suite's shared office, and the import books made through it.
+
+#include "excel/libreoffice.h"
+#include "excel/shipped_books.h"
+#include "import/example_books.h"
+#include "import/import_books.h"
+#include "scripted_messages.h"
+#include "storage/dolvb.h"
+#include "storage/files.h"
+#include "storage/settings_store.h"
+#include "temp_folder.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace kpv::testing {
+
+using Cells = std::map<int, QString>; // column -> text
+
+struct ImportWorld {
+    QTemporaryDir tmp;
+    QString data;   // the data folder
+    QString books;  // the import folder
+    ScriptedMessages messages;
+    RecordingBusyPointer pointer;
+    Dolvb d{messages, pointer};
+    std::unique_ptr<excel::LibreOffice> office;
+
+    ImportWorld()
+    {
+        data = withSlash(tmp.path()) + QStringLiteral("data/");
+        books = withSlash(tmp.path()) + QStringLiteral("books/");
+        QDir().mkpath(data);
+        QDir().mkpath(books);
+        d.clientFolder = data;
+        d.dataFolder = data;
+        d.clientSettings.set(1, data);
+        d.sharedSettings.set(10, books);
+        writeSettingsFile(d.sharedSettingsPath(), d.sharedSettings);
+        office = std::make_unique<excel::LibreOffice>();
+    }
+
+    SettingsSlots sharedFile() const
+    {
+        SettingsSlots s;
+        readSettingsFile(d.sharedSettingsPath(), s);
+        return s;
+    }
+    QByteArray ledgerBytes() const
+    {
+        QByteArray b;
+        readWholeFile(d.ledgerPath(), b);
+        return b;
+    }
+
+    // A book made as a user makes it: the shipped blank layout, then cells.
+    template <class Fill>
+    void makeBook(const QString &name, excel::Status (*layout)(excel::Worksheet &), Fill fill)
+    {
+        auto book = office->createNew();
+        ASSERT_TRUE(book.ok()) << book.failure().detail.toStdString();
+        excel::Worksheet &sheet = book.value()->firstSheet();
+        ASSERT_TRUE(layout(sheet).ok());
+        fill(sheet);
+        ASSERT_TRUE(book.value()->storeAsXls(books + name).ok());
+        ASSERT_TRUE(book.value()->close().ok());
+    }
+
+    // Ledger book with O4 and items given as receipts/issues rows of cells.
+    void makeLedgerBook(const QString &startMonth, const std::vector<std::pair<Cells, Cells>> &items)
+    {
+        makeBook(import::ledgerBookName(), excel::WriteLedgerImportBook, [&](excel::Worksheet &s) {
+            ASSERT_TRUE(s.setCell(4, 15, excel::CellValue(startMonth)).ok());
+            if (items.empty()) return;
+            excel::Block b(int(items.size()) * 2, 30);
+            for (size_t i = 0; i < items.size(); ++i) {
+                for (const auto &[col, text] : items[i].first) b.at(int(i) * 2, col - 1) = excel::CellValue(text);
+                for (const auto &[col, text] : items[i].second) b.at(int(i) * 2 + 1, col - 1) = excel::CellValue(text);
+            }
+            ASSERT_TRUE(s.writeBlock(5, 1, b).ok());
+        });
+    }
+
+    void makeWordBook(const std::array<QStringList, 5> &lists)
+    {
+        makeBook(import::wordListBookName(), excel::WriteWordListImportBook,
+                 [&](excel::Worksheet &s) { ASSERT_TRUE(import::writeWordLists(s, lists).ok()); });
+    }
+};
+
+// Column numbers by letter.
+constexpr int col(const char *letters)
+{
+    int c = 0;
+    for (const char *p = letters; *p; ++p) c = c * 26 + (*p - 'A' + 1);
+    return c;
+}
+
+} // namespace kpv::testing
