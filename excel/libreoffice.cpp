@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QUuid>
+#include <map>
+#include <memory>
 
 #include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/awt/XTopWindow.hpp>
@@ -245,8 +247,8 @@ LineWeight weightOf(sal_Int32 width)
 
 class LoWorksheet : public Worksheet {
 public:
-    LoWorksheet(std::shared_ptr<Session> session, Reference<css::frame::XModel> model)
-        : m_session(std::move(session)), m_model(std::move(model))
+    LoWorksheet(std::shared_ptr<Session> session, Reference<css::frame::XModel> model, int index = 0)
+        : m_session(std::move(session)), m_model(std::move(model)), m_index(index)
     {
     }
 
@@ -645,7 +647,7 @@ public:
         if (!m_sheet.is()) {
             Reference<css::sheet::XSpreadsheetDocument> doc(m_model, UNO_QUERY_THROW);
             Reference<css::container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
-            m_sheet.set(sheets->getByIndex(0), UNO_QUERY_THROW);
+            m_sheet.set(sheets->getByIndex(m_index), UNO_QUERY_THROW);
         }
         return m_sheet;
     }
@@ -694,6 +696,7 @@ private:
     Reference<css::frame::XModel> m_model;
     Reference<css::sheet::XSpreadsheet> m_sheet;
     sal_Int32 m_textKey = -1;
+    int m_index = 0; // position among the sheets, from 0
 };
 
 // One document as the workbook objects bound to it share it. A book that a
@@ -733,6 +736,39 @@ public:
 
     QString path() const override { return m_path; }
     Worksheet &firstSheet() override { return m_sheet; }
+
+    Result<int> sheetCount() override
+    {
+        sal_Int32 n = 0;
+        Status s = guarded(m_session.get(), "sheetCount", [&] {
+            Reference<css::sheet::XSpreadsheetDocument> doc(m_model, UNO_QUERY_THROW);
+            n = Reference<css::container::XIndexAccess>(doc->getSheets(), UNO_QUERY_THROW)->getCount();
+        });
+        if (!s) return s.failure();
+        return int(n);
+    }
+
+    Result<Worksheet *> sheet(int n) override
+    {
+        if (n == 1) return static_cast<Worksheet *>(&m_sheet);
+        Result<int> count = sheetCount();
+        if (!count.ok()) return count.failure();
+        if (n < 1 || n > count.value())
+            return Failure{FailureKind::OutsideSheet, QStringLiteral("no worksheet %1").arg(n)};
+        auto &slot = m_others[n];
+        if (!slot) slot = std::make_unique<LoWorksheet>(m_session, m_model, n - 1);
+        return static_cast<Worksheet *>(slot.get());
+    }
+
+    Status insertSheet(int n, const QString &sheetName) override
+    {
+        Status s = guarded(m_session.get(), "insertSheet", [&] {
+            Reference<css::sheet::XSpreadsheetDocument> doc(m_model, UNO_QUERY_THROW);
+            doc->getSheets()->insertNewByName(ou(sheetName), sal_Int16(n - 1));
+        });
+        m_others.clear(); // positions moved
+        return s;
+    }
 
     Status setScreenUpdating(bool on) override
     {
@@ -822,6 +858,7 @@ private:
     Reference<css::frame::XModel> m_model;
     QString m_path;
     LoWorksheet m_sheet;
+    std::map<int, std::unique_ptr<LoWorksheet>> m_others; // Worksheets(n), n > 1
     bool m_screenUpdating = true;
     bool m_loweredAdjust = false;
     bool m_events = true;
