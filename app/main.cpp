@@ -1,6 +1,8 @@
 // The program: builds the application, the message boxes and the mouse
-// pointer, the process-wide data on the program's folder, and shows the menu.
+// pointer, the process-wide data on the program's folder and the one
+// spreadsheet office, registers the work screens and shows the menu.
 
+#include "excel/libreoffice.h"
 #include "menu/menu_host.h"
 #include "storage/dolvb.h"
 #include "storage/text.h"
@@ -33,8 +35,12 @@ int main(int argc, char *argv[])
     kpv::Dolvb dolvb(messages, pointer);
     dolvb.clientFolder =
         kpv::normalizeFolderPath(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QChar(kpv::kPathSeparator));
+    // Started on first use, ended with the program.
+    kpv::excel::LibreOffice office;
 
-    kpv::menu::MenuHost host(dolvb);
+    kpv::menu::MenuHost host(dolvb, &office);
+    // Each work screen registers its window here, e.g.
+    //   host.registerScreen(kpv::menu::Screen::Ledger, [](kpv::menu::ScreenServices &s) { return new ledger::Form11(s); });
     host.showMenu();
     return app.exec();
 }

@@ -7,7 +7,7 @@ function(kpv_add_gtest name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} kpv_test_support GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "KPV_FIXTURES=${PROJECT_SOURCE_DIR}/../shared/fixtures;LANG=C.UTF-8"
+    ENVIRONMENT "LANG=C.UTF-8"
     TIMEOUT 300)
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
@@ -21,7 +21,7 @@ function(kpv_add_qtest name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} kpv_test_support Qt6::Test Qt6::Widgets)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KPV_FIXTURES=${PROJECT_SOURCE_DIR}/../shared/fixtures;LANG=C.UTF-8"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8"
     TIMEOUT 300)
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")

@@ -1,6 +1,8 @@
 #include "storage/dolvb.h"
 
 #include "storage/file_names.h"
+#include "storage/quoted_lines.h"
+#include "storage/settings_slots.h"
 #include "storage/text.h"
 
 namespace kpv {
@@ -14,7 +16,7 @@ QString Dolvb::sharedSettingsPath() const
 {
     // Exact, case-sensitive text comparison: a slot that differs from the
     // client folder only in letter case counts as a data folder of its own.
-    const bool local = clientSettings.value(1) == clientFolder;
+    const bool local = clientSettings.value(slot::client::kDataFolder) == clientFolder;
     return (local ? clientFolder : dataFolder) + names::sharedSettings();
 }
 
@@ -24,30 +26,50 @@ void Dolvb::loadClientSettings()
     readSettingsFile(clientSettingsPath(), clientSettings);
 }
 
+namespace {
+// The first value of the store its file cannot hold (see quotedLineProblem).
+std::optional<QString> storeProblem(const SettingsSlots &store)
+{
+    for (int slot = 1; slot <= SettingsSlots::kSlots; ++slot)
+        if (auto p = quotedLineProblem(store.value(slot))) return p;
+    return std::nullopt;
+}
+} // namespace
+
 bool Dolvb::saveClientSettings()
 {
     for (int slot = 1; slot <= SettingsSlots::kSlots; ++slot)
         clientSettings.set(slot, trimSpaces(clientSettings.value(slot)));
+    if (const auto problem = storeProblem(clientSettings)) {
+        m_messages.tell(QStringLiteral("登録確認"), *problem);
+        return false;
+    }
     const QString path = clientSettingsPath();
     if (writeSettingsFile(path, clientSettings)) return true;
     m_messages.tell(QStringLiteral("登録確認"), path + QLatin1Char('\r') + QStringLiteral("　設定ファイルに書き込めません。"));
     return false;
 }
 
-void Dolvb::loadSharedSettings()
+bool Dolvb::loadSharedSettings()
 {
-    const bool local = clientSettings.value(1) == clientFolder;
+    const bool local = clientSettings.value(slot::client::kDataFolder) == clientFolder;
     const int read = readSettingsFile(sharedSettingsPath(), sharedSettings);
     sharedSettingsLoadFailed = read < SettingsSlots::kSlots;
+    // A "はい" reloads from the client folder and sets the flag anew.
     if (sharedSettingsLoadFailed && !local) askResetDataFolder();
+    return !sharedSettingsLoadFailed;
 }
 
 bool Dolvb::saveSharedSettings()
 {
-    const bool local = clientSettings.value(1) == clientFolder;
+    const bool local = clientSettings.value(slot::client::kDataFolder) == clientFolder;
     const QString path = sharedSettingsPath();
     for (int slot = 1; slot <= SettingsSlots::kSlots; ++slot)
         sharedSettings.set(slot, cleanText(sharedSettings.value(slot)));
+    if (const auto problem = storeProblem(sharedSettings)) {
+        m_messages.tell(QStringLiteral("登録確認"), *problem);
+        return false;
+    }
     if (writeSettingsFile(path, sharedSettings)) return true;
     if (!local) askResetDataFolder();
     return false;
@@ -58,23 +80,65 @@ void Dolvb::askResetDataFolder()
     const QString text = dataFolder + QLatin1Char('\r') + QStringLiteral(" データフォルダー位置がおかしいです。") + QLatin1Char('\r')
         + QStringLiteral(" 一旦クライアントフォルダー設定に戻します。");
     if (!m_messages.ask(QStringLiteral("登録確認"), text)) return;
-    clientSettings.set(3, QStringLiteral("0"));
-    clientSettings.set(1, clientFolder);
+    clientSettings.set(slot::client::kDataFolderState, QStringLiteral("0"));
+    clientSettings.set(slot::client::kDataFolder, clientFolder);
     saveClientSettings();
-    dataFolder = clientSettings.value(1);
+    dataFolder = clientSettings.value(slot::client::kDataFolder);
     changePending = 0;
     dailyIndexChecked = false;
     loadSharedSettings();
+}
+
+bool Dolvb::changeSharedSettings(const std::map<int, QString> &changes)
+{
+    return changeSettings(true, changes);
+}
+
+bool Dolvb::changeClientSettings(const std::map<int, QString> &changes)
+{
+    return changeSettings(false, changes);
+}
+
+bool Dolvb::changeSettings(bool shared, const std::map<int, QString> &changes)
+{
+    const QString title = QStringLiteral("登録確認");
+    std::map<int, QString> cleaned;
+    for (const auto &[slot, value] : changes) cleaned[slot] = shared ? cleanText(value) : trimSpaces(value);
+    const bool local = clientSettings.value(slot::client::kDataFolder) == clientFolder;
+    const QString path = shared ? sharedSettingsPath() : clientSettingsPath();
+    SettingsSlots &memory = shared ? sharedSettings : clientSettings;
+    QString problem;
+    switch (changeSettingsFile(path, memory, cleaned, &problem)) {
+    case SettingsChange::Written:
+        for (const auto &[slot, value] : cleaned) memory.set(slot, value);
+        return true;
+    case SettingsChange::Refused:
+        m_messages.tell(title, problem.isEmpty() ? QStringLiteral("設定できない値です。") : problem);
+        return false;
+    case SettingsChange::Busy:
+        m_messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　設定ファイルを他のクライアントが使用中です。")
+                                   + QLatin1Char('\r') + QStringLiteral("　しばらくしてから設定してください。"));
+        return false;
+    case SettingsChange::Failed:
+        break;
+    }
+    if (shared && !local) {
+        askResetDataFolder();
+    } else {
+        m_messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　設定ファイルに書き込めません。"));
+    }
+    return false;
 }
 
 void Dolvb::buildItemLabels()
 {
     itemLabels[0].clear();
     itemLabels[1] = QStringLiteral(" No");
-    for (int pos = 2; pos <= 6; ++pos) itemLabels[size_t(pos)] = cleanText(sharedSettings.value(pos + 12));
+    for (int pos = 2; pos <= 6; ++pos)
+        itemLabels[size_t(pos)] = cleanText(sharedSettings.value(slot::shared::kFirstItemLabel + pos - 2));
     itemLabels[7] = QStringLiteral("単　価　 ");
     itemLabels[8] = QStringLiteral("在庫金額 ");
-    itemLabels[9] = cleanText(sharedSettings.value(19));
+    itemLabels[9] = cleanText(sharedSettings.value(slot::shared::kUnitLabel));
     itemLabels[10] = QStringLiteral("前年在庫");
     itemLabels[11] = QStringLiteral("適正在庫");
     itemLabels[12] = QStringLiteral("在庫数量");

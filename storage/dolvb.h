@@ -19,6 +19,7 @@
 #include <QDate>
 
 #include <array>
+#include <map>
 #include <vector>
 
 namespace kpv {
@@ -58,9 +59,24 @@ public:
     // Trims every slot, writes the whole file. False (and a message to the
     // user) when the file cannot be written.
     bool saveClientSettings();
-    void loadSharedSettings();
+    // True when the last loadSharedSettings read all 50 slots.
+    bool loadSharedSettings();
     bool saveSharedSettings();
     void askResetDataFolder();
+
+    // The one way to change slots of a store that other clients (or other
+    // screens of this client) may have changed meanwhile: under the lock
+    // beside the file, the file is read again and written whole (atomically)
+    // with exactly these slots set; the other slots keep what the file holds.
+    // Values are cleaned as the matching save cleans them (SharedSettings:
+    // CleanText, ClientSettings: spaces trimmed). A value the file cannot
+    // hold (double quote, CR, LF, a character code page 932 cannot hold) is
+    // refused with a message naming it, and nothing is written. On success
+    // the same slots are set in memory. False when refused or not written
+    // (the user was told; a SharedSettings file in a data folder that cannot
+    // be written brings the wrong-data-folder question).
+    bool changeSharedSettings(const std::map<int, QString> &changes);
+    bool changeClientSettings(const std::map<int, QString> &changes);
 
     // Item labels, positions 1..20 (index 0 unused): the column and field
     // titles, five of them taken from SharedSettings.
@@ -82,15 +98,28 @@ public:
     // Reopens the ledger (created empty when missing) and counts it; shows the
     // capacity message and holds the count at ledgerCapacity - 1 when full.
     // False (count unchanged, no message) when it cannot be opened.
+    // A ledger that cannot be written (a read-only data folder, a view-only
+    // share) is opened for reading; ledgerReadOnly() then says so and every
+    // write is refused with a message.
     bool openLedger();
     void closeLedger();
+    bool ledgerReadOnly() const { return m_ledgerReadOnly; }
     // Reads record n (1..recordCount) into recordBuffer.
     bool readRecord(int n);
-    // Writes recordBuffer as record n and returns the number it was written
-    // to. n = recordCount + 1 appends: under the lock shared with the other
-    // clients the ledger is counted again and the record goes to its true
-    // end, so the number returned can be higher than n when another client
-    // appended meanwhile. 0 when nothing was written (the user was told).
+    // Adds a record at the true end of the ledger: under the lock shared
+    // with the other clients the ledger is counted again and the record is
+    // written after the last one, so a record another client appended
+    // meanwhile is never overwritten. Returns the number written (and sets
+    // recordCount to it); 0 when nothing was written (capacity reached,
+    // read-only ledger, busy lock or a write error: the user was told).
+    int appendRecord(const LedgerRecord &rec);
+    // Rewrites existing record n: under the same lock the ledger is counted
+    // and n must be 1..count at that moment. Anything else is refused and
+    // nothing is written (the user was told).
+    bool rewriteRecord(int n, const LedgerRecord &rec);
+    // Rewrites record n (1..recordCount) from recordBuffer; returns n, or 0
+    // when refused (a number past recordCount included: new records go
+    // through appendRecord).
     int writeRecord(int n);
 
     bool openTempLedger();   // sets currentRecordNo to the temporary ledger's count
@@ -106,9 +135,18 @@ public:
     QString pickListPath(int list) const;
     void loadPickLists();
     void readPickList(int list, const QString &fileText);
+    // Writes all five lists from the memory table (entries 1..count of
+    // each). False at the first list not written (the user was told).
     bool savePickLists();
-    // The "追記" of the card: asks, checks for the same word, appends at the
-    // first empty entry and saves. True when the word was appended.
+    // Writes one list (2..6) from the memory table under the lock beside
+    // its file. Lists outside 2..6 and words the file cannot hold are
+    // refused; nothing is written then. False when not written (told).
+    bool savePickList(int list);
+    // The "追記" of the card for list currentList (2..6; any other list is
+    // refused): asks, then under the list's lock reads the list file again,
+    // checks for the same word, appends at the first empty entry, writes
+    // that list and sets only its count slot in SharedSettings. True when
+    // the word was appended and saved.
     bool appendPickListWord(const QString &entryText);
 
     // ---- Index and totals -------------------------------------------------
@@ -139,7 +177,14 @@ private:
     LedgerFile m_ledger;
     LedgerFile m_tempLedger;
 
+    bool m_ledgerReadOnly = false;
+
     void tellCapacity();
+    void tellLedgerReadOnly();
+    void tellCannotWriteLedger();
+    int rewrite(int n, LedgerRecord &rec);
+    bool prepareLedger();
+    bool changeSettings(bool shared, const std::map<int, QString> &changes);
     void fillIndex(bool sortIndex);
 };
 

@@ -24,10 +24,19 @@ void Dolvb::tellCapacity()
                         + QLatin1Char('\r') + QStringLiteral("　確認してください。"));
 }
 
+bool Dolvb::prepareLedger()
+{
+    if (m_ledger.path() != ledgerPath()) m_ledger.setPath(ledgerPath());
+    if (!m_ledger.isOpen() && !m_ledger.open()) return false;
+    m_ledgerReadOnly = m_ledger.readOnly();
+    return true;
+}
+
 bool Dolvb::openLedger()
 {
     if (m_ledger.path() != ledgerPath()) m_ledger.setPath(ledgerPath());
     if (!m_ledger.open()) return false;
+    m_ledgerReadOnly = m_ledger.readOnly();
     recordCount = m_ledger.countRecords();
     recordBuffer.setLineEnd();
     if (recordCount >= ledgerCapacity - 1) {
@@ -45,24 +54,37 @@ void Dolvb::closeLedger()
 bool Dolvb::readRecord(int n)
 {
     if (n < 1 || n > recordCount) return false;
-    if (m_ledger.path() != ledgerPath()) m_ledger.setPath(ledgerPath());
-    if (!m_ledger.isOpen() && !m_ledger.open()) return false;
+    if (!prepareLedger()) return false;
     return m_ledger.read(n, recordBuffer);
 }
 
-int Dolvb::writeRecord(int n)
+void Dolvb::tellLedgerReadOnly()
 {
-    if (m_ledger.path() != ledgerPath()) m_ledger.setPath(ledgerPath());
-    const auto cannotWrite = [this] {
-        m_messages.tell(QStringLiteral("登録確認"), ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルに書き込めません。"));
-        return 0;
-    };
-    if (n < 1 || n > recordCount + 1) return cannotWrite();
-    if (!m_ledger.isOpen() && !m_ledger.open()) return cannotWrite();
-    if (n <= recordCount) return m_ledger.write(n, recordBuffer) ? n : cannotWrite();
+    m_messages.tell(QStringLiteral("登録確認"), ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルは読み取り専用です。")
+                                                 + QLatin1Char('\r') + QStringLiteral("　登録・訂正はできません。"));
+}
 
+void Dolvb::tellCannotWriteLedger()
+{
+    m_messages.tell(QStringLiteral("登録確認"), ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルに書き込めません。"));
+}
+
+namespace {
+QString ledgerBusyText()
+{
+    return QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r') + QStringLiteral("　しばらくしてから登録してください。");
+}
+} // namespace
+
+int Dolvb::appendRecord(const LedgerRecord &rec)
+{
+    if (!prepareLedger()) {
+        tellCannotWriteLedger();
+        return 0;
+    }
+    LedgerRecord record = rec;
     int written = 0;
-    switch (m_ledger.append(recordBuffer, ledgerCapacity, written)) {
+    switch (m_ledger.append(record, ledgerCapacity, written)) {
     case LedgerFile::AppendResult::Appended:
         recordCount = written;
         return written;
@@ -70,13 +92,56 @@ int Dolvb::writeRecord(int n)
         tellCapacity();
         return 0;
     case LedgerFile::AppendResult::Busy:
-        m_messages.tell(QStringLiteral("登録確認"), QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
-                                                     + QStringLiteral("　しばらくしてから登録してください。"));
+        m_messages.tell(QStringLiteral("登録確認"), ledgerBusyText());
+        return 0;
+    case LedgerFile::AppendResult::ReadOnly:
+        m_ledgerReadOnly = true;
+        tellLedgerReadOnly();
         return 0;
     case LedgerFile::AppendResult::Failed:
         break;
     }
-    return cannotWrite();
+    tellCannotWriteLedger();
+    return 0;
+}
+
+bool Dolvb::rewriteRecord(int n, const LedgerRecord &rec)
+{
+    LedgerRecord record = rec;
+    return rewrite(n, record) != 0;
+}
+
+int Dolvb::writeRecord(int n)
+{
+    if (n < 1 || n > recordCount) {
+        tellCannotWriteLedger();
+        return 0;
+    }
+    return rewrite(n, recordBuffer);
+}
+
+int Dolvb::rewrite(int n, LedgerRecord &rec)
+{
+    if (n < 1 || !prepareLedger()) {
+        tellCannotWriteLedger();
+        return 0;
+    }
+    switch (m_ledger.rewrite(n, rec)) {
+    case LedgerFile::RewriteResult::Rewritten:
+        return n;
+    case LedgerFile::RewriteResult::Busy:
+        m_messages.tell(QStringLiteral("登録確認"), ledgerBusyText());
+        return 0;
+    case LedgerFile::RewriteResult::ReadOnly:
+        m_ledgerReadOnly = true;
+        tellLedgerReadOnly();
+        return 0;
+    case LedgerFile::RewriteResult::NoSuchRecord:
+    case LedgerFile::RewriteResult::Failed:
+        break;
+    }
+    tellCannotWriteLedger();
+    return 0;
 }
 
 bool Dolvb::openTempLedger()

@@ -24,4 +24,14 @@ bool replaceFile(const QString &path, const QByteArray &bytes)
     return f.commit();
 }
 
+FileLock::FileLock(const QString &path) : m_lock(path + QStringLiteral(".lock"))
+{
+    m_lock.setStaleLockTime(30000);
+    if (m_lock.tryLock(10000)) {
+        m_state = State::Locked;
+        return;
+    }
+    m_state = m_lock.error() == QLockFile::LockFailedError ? State::Busy : State::Failed;
+}
+
 } // namespace kpv

@@ -1,6 +1,8 @@
 #include "storage/ledger_file.h"
 
-#include <QLockFile>
+#include "storage/files.h"
+
+#include <QFileInfo>
 
 #include <cmath>
 #include <cstring>
@@ -16,9 +18,13 @@ void LedgerFile::setPath(const QString &path)
 bool LedgerFile::open()
 {
     if (m_file.isOpen()) m_file.close();
+    m_readOnly = false;
     // Unbuffered: another client may have changed the file since the last
     // read, so nothing is served from a stale buffer.
-    return m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    if (m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return true;
+    if (!QFileInfo::exists(m_file.fileName())) return false;
+    m_readOnly = m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    return m_readOnly;
 }
 
 int LedgerFile::countRecords(qint64 length)
@@ -64,7 +70,7 @@ int LedgerFile::readBlock(int first, int count, QByteArray &buffer)
 
 bool LedgerFile::write(int n, LedgerRecord &record)
 {
-    if (n < 1 || !m_file.isOpen()) return false;
+    if (n < 1 || !m_file.isOpen() || m_readOnly) return false;
     record.setLineEnd();
     const qint64 offset = qint64(n - 1) * LedgerRecord::kSize;
     const qint64 length = m_file.size();
@@ -85,15 +91,25 @@ bool LedgerFile::write(int n, LedgerRecord &record)
 LedgerFile::AppendResult LedgerFile::append(LedgerRecord &record, int capacity, int &recordNo)
 {
     recordNo = 0;
-    QLockFile lock(lockPath());
-    lock.setStaleLockTime(30000);
-    if (!lock.tryLock(10000)) return AppendResult::Busy;
     if (!m_file.isOpen() && !open()) return AppendResult::Failed;
+    if (m_readOnly) return AppendResult::ReadOnly;
+    FileLock lock(m_file.fileName());
+    if (!lock.locked()) return lock.state() == FileLock::State::Busy ? AppendResult::Busy : AppendResult::Failed;
     const int n = countRecords(m_file.size()) + 1;
     if (n > capacity) return AppendResult::Full;
     if (!write(n, record)) return AppendResult::Failed;
     recordNo = n;
     return AppendResult::Appended;
+}
+
+LedgerFile::RewriteResult LedgerFile::rewrite(int n, LedgerRecord &record)
+{
+    if (!m_file.isOpen() && !open()) return RewriteResult::Failed;
+    if (m_readOnly) return RewriteResult::ReadOnly;
+    FileLock lock(m_file.fileName());
+    if (!lock.locked()) return lock.state() == FileLock::State::Busy ? RewriteResult::Busy : RewriteResult::Failed;
+    if (n < 1 || n > countRecords(m_file.size())) return RewriteResult::NoSuchRecord;
+    return write(n, record) ? RewriteResult::Rewritten : RewriteResult::Failed;
 }
 
 } // namespace kpv

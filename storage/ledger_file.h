@@ -26,9 +26,12 @@ public:
     QString path() const { return m_file.fileName(); }
 
     // Opens for reading and writing, creating an empty file when missing.
+    // A file that exists but cannot be written is opened for reading only
+    // (readOnly() then says so; every write fails).
     bool open();
     void close() { m_file.close(); }
     bool isOpen() const { return m_file.isOpen(); }
+    bool readOnly() const { return m_readOnly; }
 
     qint64 length() const { return m_file.size(); }
     static int countRecords(qint64 length);
@@ -42,15 +45,21 @@ public:
     // Writes the record (its line end set to CR LF) as record n.
     bool write(int n, LedgerRecord &record);
 
-    enum class AppendResult { Appended, Full, Busy, Failed };
+    enum class AppendResult { Appended, Full, Busy, ReadOnly, Failed };
     // Appends under the shared lock. recordNo gets the number written. Full
     // when the true end is already beyond capacity records.
     AppendResult append(LedgerRecord &record, int capacity, int &recordNo);
+
+    enum class RewriteResult { Rewritten, NoSuchRecord, Busy, ReadOnly, Failed };
+    // Rewrites record n under the shared lock; n must be 1..count as counted
+    // under the lock, else nothing is written.
+    RewriteResult rewrite(int n, LedgerRecord &record);
 
     QString lockPath() const { return m_file.fileName() + QStringLiteral(".lock"); }
 
 private:
     QFile m_file;
+    bool m_readOnly = false;
 };
 
 } // namespace kpv

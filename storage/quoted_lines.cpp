@@ -52,6 +52,18 @@ bool nextField(View text, qsizetype &pos, qsizetype &begin, qsizetype &end)
 }
 } // namespace
 
+std::optional<QString> quotedLineProblem(const QString &value)
+{
+    const QString lead = QStringLiteral("登録できない文字があります：");
+    for (QChar c : value) {
+        if (c == u'"') return lead + QStringLiteral("「\"」（ダブルクォーテーション）");
+        if (c == u'\r' || c == u'\n') return lead + QStringLiteral("改行");
+    }
+    cp932::Refusal refusal;
+    if (!cp932::canEncode(value, &refusal)) return lead + QStringLiteral("「") + refusal.character + QStringLiteral("」");
+    return std::nullopt;
+}
+
 bool QuotedLineReader::readField(QString &out)
 {
     qsizetype begin, end;
@@ -87,6 +99,7 @@ void QuotedLineWriter::separator()
 
 QuotedLineWriter &QuotedLineWriter::quoted(const QString &value)
 {
+    if (!m_problem) m_problem = quotedLineProblem(value);
     separator();
     m_bytes.append('"');
     m_bytes.append(cp932::encodeLenient(value));

@@ -14,7 +14,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace kpv {
+
+// Checks a value before it is stored in a quoted-line file: a double quote
+// would end the field early and shift every later field, a CR or LF would
+// break the line count, and a character code page 932 cannot hold would be
+// written as something else. Returns the message naming the offending
+// character, or nullopt when the value can be stored as it is.
+std::optional<QString> quotedLineProblem(const QString &value);
 
 class QuotedLineReader {
 public:
@@ -51,7 +60,9 @@ private:
     qsizetype m_pos = 0;
 };
 
-// Builds lines of the format, in code page 932.
+// Builds lines of the format, in code page 932. A value the format cannot
+// hold (see quotedLineProblem) marks the writer refused(): callers then
+// write nothing.
 class QuotedLineWriter {
 public:
     // A value in double quotes (written even when empty).
@@ -64,10 +75,15 @@ public:
     QuotedLineWriter &endLine();
     const QByteArray &bytes() const { return m_bytes; }
     void reserve(qsizetype n) { m_bytes.reserve(n); }
+    // The first value that could not be held, with the message naming the
+    // character; nullopt when every value was written as given.
+    bool refused() const { return m_problem.has_value(); }
+    const std::optional<QString> &problem() const { return m_problem; }
 
 private:
     void separator();
     QByteArray m_bytes;
+    std::optional<QString> m_problem;
     bool m_lineStarted = false;
 };
 

@@ -1,10 +1,14 @@
 #pragma once
-// A settings store: 50 numbered text store (1..50), stored one quoted text
+// A settings store: 50 numbered text slots (1..50), stored one quoted text
 // line per slot in code page 932 with CR LF. A switch is on when its slot is
-// exactly "1"; switches are written as "1" and "0".
+// "1" after CleanText (a "1 " edited by hand is on); switches are written as
+// "1" and "0".
 
 #include <QString>
+
 #include <array>
+#include <map>
+#include <optional>
 
 namespace kpv {
 
@@ -15,7 +19,7 @@ public:
     // Slots outside 1..50 read as empty and ignore writes.
     QString value(int slot) const;
     void set(int slot, const QString &text);
-    bool isOn(int slot) const { return value(slot) == QLatin1String("1"); }
+    bool isOn(int slot) const;
     void setSwitch(int slot, bool on) { set(slot, on ? QStringLiteral("1") : QStringLiteral("0")); }
     double number(int slot) const; // leading-number rule
 
@@ -25,12 +29,25 @@ private:
     std::array<QString, kSlots + 1> m_slots; // index 0 unused
 };
 
-// Reads the store of a settings file in order into store 1, 2, ...; reading
-// stops at the end of the file, the store not reached keep their values.
-// Returns the number of store read, or -1 when the file cannot be opened.
+// Reads the slots of a settings file in order into slots 1, 2, ...; reading
+// stops at the end of the file, the slots not reached keep their values.
+// Returns the number of slots read, or -1 when the file cannot be opened.
 int readSettingsFile(const QString &path, SettingsSlots &store);
 
-// Writes all 50 store (an empty slot as ""), replacing the file whole.
+// Writes all 50 slots (an empty slot as ""), replacing the file whole.
+// Nothing is written (false) when a slot holds a value the file cannot
+// hold (see quotedLineProblem).
 bool writeSettingsFile(const QString &path, const SettingsSlots &store);
+
+// Changes some slots of a settings file shared with other clients: under
+// the lock beside the file, the file is read again and written whole with
+// exactly these slots replaced. The slots read from the file keep their
+// bytes as read (cut at a NUL and trimmed of spaces, as every save does);
+// slots the file does not reach (missing or short file) are taken from
+// fallback. Nothing is written when a new value cannot be held (problem
+// names the character) or the lock cannot be had.
+enum class SettingsChange { Written, Refused, Busy, Failed };
+SettingsChange changeSettingsFile(const QString &path, const SettingsSlots &fallback,
+                                  const std::map<int, QString> &changes, QString *problem = nullptr);
 
 } // namespace kpv

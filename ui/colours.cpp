@@ -35,6 +35,19 @@ void paintBackground(QWidget *w, const QColor &colour)
     w->setAutoFillBackground(true);
 }
 
+void paintBackground(QWidget *w, const QString &bgrColourText, const QColor &fallback)
+{
+    const QColor c = colourFromConstant(bgrColourText);
+    if (c.isValid()) {
+        paintBackground(w, c);
+    } else if (fallback.isValid()) {
+        paintBackground(w, fallback);
+    } else {
+        w->setAutoFillBackground(false);
+        w->setPalette(QPalette());
+    }
+}
+
 QColor backgroundOf(const QWidget *w) { return w->palette().color(QPalette::Window); }
 
 QColor buttonFaceColour() { return QApplication::palette().color(QPalette::Button); }

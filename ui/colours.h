@@ -23,6 +23,11 @@ inline QColor switchColour(bool on) { return on ? switchOnColour() : switchOffCo
 
 // Fills a widget's background with a colour (labels, panels, windows).
 void paintBackground(QWidget *w, const QColor &colour);
+// Paints a screen's background from the colour constant text the start-up
+// keeps (Dolvb::backgroundColour, e.g. "&H00E6D8AD"). Empty or unreadable
+// text paints the fallback when one is given (a valid colour), else gives
+// the widget back its designed background.
+void paintBackground(QWidget *w, const QString &bgrColourText, const QColor &fallback = QColor());
 // The colour a widget's background is painted with.
 QColor backgroundOf(const QWidget *w);
 

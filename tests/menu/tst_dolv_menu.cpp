@@ -303,7 +303,9 @@ private slots:
         QVERIFY(ledger);
         QCOMPARE(ledger->windowTitle(), QStringLiteral("KPV予備品管理20261209"));
         ledger->close();
+        QVERIFY(!host.menu()); // the menu loads only after the screen is gone
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::sendPostedEvents();
         QVERIFY(host.menu());
         QVERIFY(host.menu()->isVisible());
         QCOMPARE(f.c->d.subScreenOpened, 1);

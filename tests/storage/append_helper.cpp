@@ -1,13 +1,15 @@
-// Appends records to the ledger of a data folder like a second client would:
-// append_helper DATAFOLDER COUNT TAG. Prints the record numbers it got.
+// Changes a data folder like a second client would.
+//   append_helper DATAFOLDER COUNT TAG     appends COUNT records; prints the numbers they got
+//   append_helper --word DATAFOLDER LIST WORD   appends WORD to word list LIST ("はい" to the question)
 #include "storage/dolvb.h"
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 struct SilentMessages : kpv::Messages {
-    bool ask(const QString &, const QString &) override { return false; }
+    bool ask(const QString &, const QString &) override { return true; }
     void tell(const QString &, const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
 };
 } // namespace
@@ -15,10 +17,18 @@ struct SilentMessages : kpv::Messages {
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 4) return 2;
+    if (argc != 4 && argc != 5) return 2;
     SilentMessages messages;
     kpv::NoBusyPointer pointer;
     kpv::Dolvb db(messages, pointer);
+    if (std::strcmp(argv[1], "--word") == 0) {
+        db.clientFolder = db.dataFolder = QString::fromLocal8Bit(argv[2]);
+        db.clientSettings.set(1, db.dataFolder);
+        if (!db.loadSharedSettings()) return 1;
+        db.loadPickLists();
+        db.currentList = atoi(argv[3]);
+        return db.appendPickListWord(QString::fromLocal8Bit(argv[4])) ? 0 : 1;
+    }
     db.dataFolder = QString::fromLocal8Bit(argv[1]);
     const int count = atoi(argv[2]);
     for (int i = 1; i <= count; ++i) {
@@ -27,7 +37,7 @@ int main(int argc, char **argv)
         const QString id = QString::fromLatin1(argv[3]) + QString::number(i);
         db.recordBuffer.setField(0, id);
         db.recordBuffer.setField(1, id);
-        const int no = db.writeRecord(db.recordCount + 1);
+        const int no = db.appendRecord(db.recordBuffer);
         db.closeLedger();
         if (no == 0) return 1;
         std::printf("%d\n", no);

@@ -16,6 +16,10 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace kpv;
 using namespace kpv::testing;
 
@@ -193,7 +197,7 @@ TEST_F(Ledger, PartialLastRecordNeverLeadsToAPartialWrite)
         }
         db.recordBuffer.clear();
         db.recordBuffer.setField(0, "NEW");
-        EXPECT_EQ(db.writeRecord(db.recordCount + 1), c.appendedAs);
+        EXPECT_EQ(db.appendRecord(db.recordBuffer), c.appendedAs);
         db.closeLedger();
         const QByteArray b = fileBytes(db.ledgerPath());
         EXPECT_EQ(b.size() % 926, 0) << c.tail;
@@ -217,12 +221,12 @@ TEST_F(Ledger, CapacityMessageAtEveryCountAndNoAppendBeyondIt)
         EXPECT_EQ(messages.last().text, QStringLiteral("台帳データが 許容量台数5を超えました\r　確認してください。"));
     }
     // A new item takes record 6 (the last one the capacity allows) ...
-    EXPECT_EQ(db.writeRecord(6), 6);
+    EXPECT_EQ(db.appendRecord(r), 6);
     // ... and the next one is refused instead of overwriting another item.
     db.openLedger();
     EXPECT_EQ(db.recordCount, 5);
     messages.clear();
-    EXPECT_EQ(db.writeRecord(6), 0);
+    EXPECT_EQ(db.appendRecord(r), 0);
     EXPECT_EQ(messages.last().title, QStringLiteral("データ容量確認"));
     db.closeLedger();
     EXPECT_EQ(QFileInfo(db.ledgerPath()).size(), 6 * 926);
@@ -236,8 +240,8 @@ TEST_F(Ledger, AppendGoesToTheTrueEndWhenAnotherClientAppended)
     ASSERT_TRUE(other.openLedger());
     db.recordBuffer.setField(0, "MINE");
     other.recordBuffer.setField(0, "THEIRS");
-    EXPECT_EQ(other.writeRecord(other.recordCount + 1), 1);
-    EXPECT_EQ(db.writeRecord(db.recordCount + 1), 2); // counted 0, but record 1 is taken
+    EXPECT_EQ(other.appendRecord(other.recordBuffer), 1);
+    EXPECT_EQ(db.appendRecord(db.recordBuffer), 2); // counted 0, but record 1 is taken
     EXPECT_EQ(db.recordCount, 2);
     db.closeLedger();
     other.closeLedger();
@@ -269,6 +273,80 @@ TEST_F(Ledger, TwoProcessesAppendingNeverShareARecordNumber)
     // Each process was told the number its record went to.
     const QStringList numbers = QString::fromLatin1(a.readAllStandardOutput() + b.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), 2 * each);
+}
+
+TEST_F(Ledger, NewCardRegisteredAfterAnotherProcessAppendedGoesAfterIt)
+{
+    useFixture();
+    // This client opens a new card: the next number is 31.
+    ASSERT_TRUE(db.openLedger());
+    ASSERT_EQ(db.recordCount, 30);
+    db.currentRecordNo = db.recordCount + 1;
+    db.closeLedger();
+    // Another client registers a new item meanwhile.
+    QProcess b;
+    b.start(QStringLiteral(KPV_APPEND_HELPER), {data, "1", "B"});
+    ASSERT_TRUE(b.waitForFinished(60000));
+    ASSERT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    EXPECT_EQ(b.readAllStandardOutput().trimmed(), "31");
+    // This client registers: reopened and counted, the card goes to the end.
+    ASSERT_TRUE(db.openLedger());
+    EXPECT_EQ(db.recordCount, 31);
+    LedgerRecord card;
+    card.setField(0, "MINE");
+    EXPECT_EQ(db.appendRecord(card), 32);
+    EXPECT_EQ(db.recordCount, 32);
+    ASSERT_TRUE(db.readRecord(31));
+    EXPECT_EQ(db.recordBuffer.field(0), "B1");
+    ASSERT_TRUE(db.readRecord(32));
+    EXPECT_EQ(db.recordBuffer.field(0), "MINE");
+    // A rewrite names an existing record; past the end nothing is written.
+    const QByteArray before = fileBytes(db.ledgerPath());
+    EXPECT_FALSE(db.rewriteRecord(33, card));
+    EXPECT_EQ(db.writeRecord(33), 0);
+    EXPECT_FALSE(db.rewriteRecord(0, card));
+    EXPECT_EQ(fileBytes(db.ledgerPath()), before);
+    EXPECT_EQ(messages.count(), 3);
+    EXPECT_TRUE(db.rewriteRecord(31, card));
+    db.closeLedger();
+}
+
+// Runs check in a process without the right to write other users' files
+// (a forked child that drops root), or here when not running as root.
+// Returns check's result (0 = passed).
+int withoutWriteRights(const std::function<int()> &check)
+{
+    if (::geteuid() != 0) return check();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(90);
+        ::_exit(check());
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return 91;
+    return WEXITSTATUS(status);
+}
+
+TEST_F(Ledger, ReadOnlyDataFolderShowsTheLedgerAndRefusesWrites)
+{
+    useFixture();
+    const QByteArray original = fileBytes(db.ledgerPath());
+    ASSERT_TRUE(QFile::setPermissions(db.ledgerPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QFile::setPermissions(tmp.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::ExeOther);
+    const int failed = withoutWriteRights([&] {
+        if (!db.openLedger()) return 1;
+        if (!db.ledgerReadOnly() || db.recordCount != 30) return 2;
+        if (!db.readRecord(3) || db.recordBuffer.field(1).isEmpty()) return 3;
+        LedgerRecord r;
+        if (db.appendRecord(r) != 0 || db.writeRecord(3) != 0 || db.rewriteRecord(1, r)) return 4;
+        if (messages.count() != 3 || !messages.last().text.contains(QStringLiteral("読み取り専用"))) return 5;
+        db.closeLedger();
+        return 0;
+    });
+    QFile::setPermissions(tmp.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(fileBytes(db.ledgerPath()), original);
 }
 
 TEST_F(Ledger, TemporaryLedger)

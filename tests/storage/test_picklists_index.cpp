@@ -2,12 +2,14 @@
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 #include "storage/files.h"
+#include "storage/quoted_lines.h"
 
 #include "scripted_messages.h"
 #include "temp_folder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace kpv;
@@ -120,7 +122,8 @@ TEST_F(PickListFiles, AppendCases)
         {"gap in the middle is filled", ",\"a\"\r\n,\"  \"\r\n,\"c\"\r\n", 3, "n", true, 2, 2, ""},
         {"same word after cleaning", ",\"a\"\r\n,\"b  \"\r\n", 2, "b", false, 0, 2, QStringLiteral("項目リストに同じ語句があります。")},
         {"full-width space entry is not empty", ",\"　\"\r\n", 1, "w", true, 2, 2, ""},
-        {"text code page 932 cannot hold", ",\"a\"\r\n", 1, QStringLiteral("〜"), false, 0, 1, QStringLiteral("項目リストに使えない文字があります。\r　〜")},
+        {"text code page 932 cannot hold", ",\"a\"\r\n", 1, QStringLiteral("〜"), false, 0, 1, *quotedLineProblem(QStringLiteral("〜"))},
+        {"double quote", ",\"a\"\r\n", 1, "x\"y", false, 0, 1, *quotedLineProblem("\"")},
     };
     for (const auto &c : cases) {
         setCounts(0, c.count, 0, 0, 0);
@@ -152,6 +155,56 @@ TEST_F(PickListFiles, AppendCases)
     EXPECT_FALSE(db.appendPickListWord("zz"));
     EXPECT_EQ(fileBytes(db.pickListPath(3)), before);
     EXPECT_EQ(messages.count(), 1);
+}
+
+TEST_F(PickListFiles, StaleCopyAppendKeepsWhatAnotherProcessWrote)
+{
+    useFixture();
+    db.loadPickLists();
+    const QString path = db.sharedSettingsPath();
+    // Another client appends to list 3 and stops all clients after this
+    // screen loaded its copy.
+    QProcess other;
+    other.start(QStringLiteral(KPV_APPEND_HELPER), {"--word", data, "3", "THEIRS"});
+    ASSERT_TRUE(other.waitForFinished(60000));
+    ASSERT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
+    SettingsSlots onDisk;
+    ASSERT_EQ(readSettingsFile(path, onDisk), 50);
+    const int theirCount = int(onDisk.number(4));
+    onDisk.set(1, "1");
+    ASSERT_TRUE(writeSettingsFile(path, onDisk));
+
+    db.currentList = 3;
+    messages.answerYes();
+    ASSERT_TRUE(db.appendPickListWord("MINE"));
+    SettingsSlots after;
+    ASSERT_EQ(readSettingsFile(path, after), 50);
+    EXPECT_EQ(after.value(1), "1");                                // the stop stays
+    EXPECT_EQ(after.number(4), theirCount + 1);                    // only the count slot changed
+    for (int slot : {3, 5, 6, 7, 8, 9, 14, 22, 49}) EXPECT_EQ(after.value(slot), onDisk.value(slot)) << slot;
+    const QByteArray list = fileBytes(db.pickListPath(3));
+    EXPECT_TRUE(list.endsWith(",\"THEIRS\"\r\n,\"MINE\"\r\n")) << list.toStdString();
+    EXPECT_EQ(db.pickListTable.word(theirCount, 3), "THEIRS");
+    EXPECT_EQ(db.pickListTable.word(theirCount + 1, 3), "MINE");
+}
+
+TEST_F(PickListFiles, OnlyTheFiveWordListsTakeAnAppend)
+{
+    useFixture();
+    db.loadPickLists();
+    const QByteArray settings = fileBytes(db.sharedSettingsPath());
+    for (int list : {0, 1, 7}) {
+        db.currentList = list;
+        messages.answerYes();
+        EXPECT_FALSE(db.appendPickListWord("w")) << list;
+        EXPECT_FALSE(db.savePickList(list)) << list;
+        EXPECT_EQ(messages.count(), 0) << list; // refused before the question
+        messages.clear();
+    }
+    EXPECT_EQ(fileBytes(db.sharedSettingsPath()), settings);
+    EXPECT_FALSE(db.sharedSettings.isOn(1));
+    EXPECT_FALSE(db.sharedSettings.isOn(8));
+    EXPECT_FALSE(QFile::exists(db.pickListPath(7)));
 }
 
 TEST_F(Index, RebuildOnTheFixture)

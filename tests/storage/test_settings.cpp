@@ -178,3 +178,75 @@ TEST_F(Settings, ASaveReplacesTheWholeFileAndLeavesNothingBeside)
 }
 
 } // namespace
+
+namespace {
+
+using SettingsChanges = Fixture;
+
+QList<QByteArray> linesOf(const QByteArray &b) { return b.split('\n'); }
+
+TEST_F(SettingsChanges, OnlyTheGivenSlotsChangeOnTheFileAsItIsNow)
+{
+    ASSERT_TRUE(copyFixture("ledger30", data));
+    const QString path = data + names::sharedSettings();
+    const QByteArray original = bytesOf(path);
+    db.clientSettings.set(1, data);
+    ASSERT_TRUE(db.loadSharedSettings());
+
+    // Another client stops all clients and renames an item after this one loaded.
+    Dolvb other(messages, pointer);
+    other.clientFolder = client;
+    other.dataFolder = data;
+    other.clientSettings.set(1, data);
+    ASSERT_TRUE(other.changeSharedSettings({{1, "1"}, {15, QStringLiteral("部品名")}}));
+
+    // This client's copy is stale; its change keeps theirs.
+    ASSERT_TRUE(db.changeSharedSettings({{21, " 1 "}}));
+    EXPECT_EQ(db.sharedSettings.value(21), "1");
+    SettingsSlots now;
+    ASSERT_EQ(readSettingsFile(path, now), 50);
+    EXPECT_EQ(now.value(1), "1");
+    EXPECT_EQ(now.value(15), QStringLiteral("部品名"));
+    EXPECT_EQ(now.value(21), "1");
+    const QList<QByteArray> before = linesOf(original), after = linesOf(bytesOf(path));
+    ASSERT_EQ(before.size(), after.size());
+    for (int i = 0; i < before.size(); ++i)
+        if (i != 0 && i != 14 && i != 20) {
+            EXPECT_EQ(after[i], before[i]) << "line " << i + 1;
+        }
+    EXPECT_EQ(messages.count(), 0);
+    EXPECT_EQ(QDir(data).entryList({"*.lock"}, QDir::Files), QStringList());
+}
+
+TEST_F(SettingsChanges, ValuesTheFilesCannotHoldAreRefusedAndNothingIsWritten)
+{
+    db.clientSettings.set(1, client);
+    ASSERT_TRUE(db.saveClientSettings());
+    db.sharedSettings.set(14, "No");
+    ASSERT_TRUE(db.saveSharedSettings());
+    const QByteArray sharedBefore = bytesOf(client + names::sharedSettings());
+    const QByteArray clientBefore = bytesOf(client + names::clientSettings());
+    struct Case { QString value; QString named; } cases[] = {
+        {"a\"b", "\""}, {"a\rb", QStringLiteral("改行")}, {"a\nb", QStringLiteral("改行")},
+        {QStringLiteral("jos\u00e9"), QStringLiteral("\u00e9")}, {QStringLiteral("〜"), QStringLiteral("〜")},
+    };
+    for (const auto &c : cases) {
+        for (bool shared : {true, false}) {
+            messages.clear();
+            EXPECT_FALSE(shared ? db.changeSharedSettings({{14, c.value}}) : db.changeClientSettings({{5, c.value}}));
+            ASSERT_EQ(messages.count(), 1);
+            EXPECT_TRUE(messages.last().text.contains(c.named)) << messages.last().text.toStdString();
+        }
+        // The whole-store writers refuse them too, with the same message.
+        db.sharedSettings.set(14, c.value);
+        messages.clear();
+        EXPECT_FALSE(db.saveSharedSettings());
+        EXPECT_EQ(messages.count(), 1);
+        db.sharedSettings.set(14, "No");
+    }
+    EXPECT_EQ(bytesOf(client + names::sharedSettings()), sharedBefore);
+    EXPECT_EQ(bytesOf(client + names::clientSettings()), clientBefore);
+    EXPECT_EQ(db.clientSettings.value(5), "");
+}
+
+} // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// A temporary folder for one test, and the fixture folder shipped beside the
-// repository (read-only in CI: copy before changing anything).
+// A temporary folder for one test, and the test data folders kept in the
+// repository under tests/data (copy before changing anything).
 
 #include <QDir>
 #include <QFile>
@@ -9,10 +9,10 @@
 
 namespace kpv::testing {
 
+// The folder tests/data of the source tree.
 inline QString fixturesDir()
 {
-    const QByteArray env = qgetenv("KPV_FIXTURES");
-    return env.isEmpty() ? QStringLiteral("../shared/fixtures") : QString::fromLocal8Bit(env);
+    return QString::fromUtf8(KPV_TEST_DATA_DIR);
 }
 
 // Copies every file of a fixture sub-folder (e.g. "ledger30") into dest and
@@ -38,3 +38,11 @@ inline QString withSlash(const QString &path)
 }
 
 } // namespace kpv::testing
+
+namespace kpv::test {
+// The path of a test data folder, e.g. fixturePath("ledger30").
+inline QString fixturePath(const QString &name)
+{
+    return kpv::testing::fixturesDir() + QLatin1Char('/') + name;
+}
+} // namespace kpv::test
