@@ -3,6 +3,9 @@
 // spreadsheet office, registers the work screens and shows the menu.
 
 #include "excel/libreoffice.h"
+#include "ledger/form11.h"
+#include "ledger/workbook_commands.h"
+#include "menu/common_documents.h"
 #include "menu/menu_host.h"
 #include "storage/dolvb.h"
 #include "storage/text.h"
@@ -41,6 +44,15 @@ int main(int argc, char *argv[])
     kpv::menu::MenuHost host(dolvb, &office);
     // Each work screen registers its window here, e.g.
     //   host.registerScreen(kpv::menu::Screen::Ledger, [](kpv::menu::ScreenServices &s) { return new ledger::Form11(s); });
+    // The monthly buttons explain themselves once per run of the program.
+    kpv::ledger::MonthlyExplained monthlyExplained;
+    host.registerScreen(kpv::menu::Screen::Ledger, [&monthlyExplained](kpv::menu::ScreenServices &s) {
+        auto *form = new kpv::ledger::Form11(s.d, s.endProgram);
+        new kpv::ledger::WorkbookCommands(*form, s.spreadsheet, monthlyExplained);
+        return form;
+    });
+    host.registerScreen(kpv::menu::Screen::CommonDocuments,
+                        [](kpv::menu::ScreenServices &s) { return new kpv::menu::CommonDocuments(s); });
     host.showMenu();
     return app.exec();
 }

@@ -168,7 +168,7 @@ MonthlyImport::Outcome MonthlyImport::run()
                         ++m_report.skipped;
                         continue;
                     }
-                    if (m_d.writeRecord(found->second) == 0) break; // the user was told
+                    if (!m_d.rewriteRecord(found->second, m_d.recordBuffer)) break; // the user was told
                     ++m_report.imported;
                 }
                 m_d.openLedger();
