@@ -6,6 +6,8 @@
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 #include "storage/files.h"
+#include "storage/ledger_file.h"
+#include "import/ledger_lock.h"
 #include "storage/messages.h"
 #include "storage/numbers.h"
 #include "storage/text.h"
@@ -67,6 +69,61 @@ bool applyMonthTotals(LedgerRecord &rec, int slot, const QString &receipts, cons
     }
     next.setField(6, numberTextBlank(next.fieldNumber(5) * stock));
     rec = next;
+    return true;
+}
+
+bool MonthlyImport::transfer(const excel::Block &block)
+{
+    // The ledger lock is held for the whole transfer: no other client appends
+    // or rewrites between reading a record and writing it back.
+    import::LedgerLock lock(m_d.ledgerPath());
+    if (!lock.tryLock(m_lockTimeoutMs)) {
+        m_d.messages().tell(QStringLiteral("登録確認"), QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QChar('\r')
+                                                         + QStringLiteral("　しばらくしてから転記してください。"));
+        return false;
+    }
+    LedgerFile file(m_d.ledgerPath());
+    QByteArray bytes;
+    if (!file.open() || file.readOnly() || !readWholeFile(m_d.ledgerPath(), bytes)) {
+        m_d.messages().tell(QStringLiteral("登録確認"), m_d.ledgerPath() + QChar('\r') + QStringLiteral("　台帳ファイルに書き込めません。"));
+        return false;
+    }
+    // Where each item number stands in the ledger now (the first record of a number).
+    std::unordered_map<QString, int> recordOf;
+    const int count = std::min<int>(file.countRecords(), int(bytes.size() / LedgerRecord::kSize));
+    for (int n = count; n >= 1; --n)
+        recordOf[decodeCleanField(bytes.constData() + qsizetype(n - 1) * LedgerRecord::kSize, LedgerRecord::kFieldWidth)] = n;
+    const QStringList headings = ledger::monthHeadings(cleanText(m_d.sharedSettings.value(9)));
+    auto text = [&](int r, int col) { return block.at(r, col - kMonthCol).text(); };
+    for (int r = 0; r < block.rows(); r += 2) {
+        const QString item = cleanText(text(r, kItemCol));
+        const QString month = trimSpaces(text(r, kMonthCol));
+        if (item.isEmpty() && month.isEmpty()) break;
+        const int slot = monthSlot(headings, month);
+        if (item.isEmpty() || slot == 0) {
+            ++m_report.skipped;
+            continue;
+        }
+        auto found = recordOf.find(item);
+        if (found == recordOf.end()) {
+            m_report.stoppedAtRow = kFirstRow + r;
+            break;
+        }
+        LedgerRecord rec; // read again: an earlier pair may have changed it
+        if (!file.read(found->second, rec)) break;
+        const QString issues = r + 1 < block.rows() ? text(r + 1, kTotalCol) : QString();
+        if (!applyMonthTotals(rec, slot, text(r, kTotalCol), issues)) {
+            ++m_report.skipped;
+            continue;
+        }
+        if (!file.write(found->second, rec)) {
+            m_d.messages().tell(QStringLiteral("登録確認"), m_d.ledgerPath() + QChar('\r') + QStringLiteral("　台帳ファイルに書き込めません。"));
+            return false;
+        }
+        ++m_report.imported;
+    }
+    file.close();
+    m_d.openLedger();
     return true;
 }
 
@@ -135,44 +192,7 @@ MonthlyImport::Outcome MonthlyImport::run()
             wb.setWindowVisible(false);
             book.value().reset();
 
-            if (failure.ok()) {
-                // Where each item number stands in the ledger now.
-                std::unordered_map<QString, int> recordOf;
-                m_d.openLedger();
-                QByteArray bytes;
-                if (readWholeFile(m_d.ledgerPath(), bytes)) {
-                    const int count = std::min<int>(m_d.recordCount, int(bytes.size() / LedgerRecord::kSize));
-                    for (int n = count; n >= 1; --n) // the first record of a number wins
-                        recordOf[decodeCleanField(bytes.constData() + qsizetype(n - 1) * LedgerRecord::kSize,
-                                                  LedgerRecord::kFieldWidth)] = n;
-                }
-                const QStringList headings = ledger::monthHeadings(cleanText(m_d.sharedSettings.value(9)));
-                auto text = [&](int r, int col) { return block.at(r, col - kMonthCol).text(); };
-                for (int r = 0; r < block.rows(); r += 2) {
-                    const QString item = cleanText(text(r, kItemCol));
-                    const QString month = trimSpaces(text(r, kMonthCol));
-                    if (item.isEmpty() && month.isEmpty()) break;
-                    const int slot = monthSlot(headings, month);
-                    if (item.isEmpty() || slot == 0) {
-                        ++m_report.skipped;
-                        continue;
-                    }
-                    auto found = recordOf.find(item);
-                    m_d.openLedger();
-                    if (found == recordOf.end() || !m_d.readRecord(found->second) || m_d.recordBuffer.field(0) != item) {
-                        m_report.stoppedAtRow = kFirstRow + r;
-                        break;
-                    }
-                    const QString issues = r + 1 < block.rows() ? text(r + 1, kTotalCol) : QString();
-                    if (!applyMonthTotals(m_d.recordBuffer, slot, text(r, kTotalCol), issues)) {
-                        ++m_report.skipped;
-                        continue;
-                    }
-                    if (!m_d.rewriteRecord(found->second, m_d.recordBuffer)) break; // the user was told
-                    ++m_report.imported;
-                }
-                m_d.openLedger();
-            }
+            if (failure.ok() && !transfer(block)) return Outcome::Failed;
         }
     }
     if (!failure.ok()) {

@@ -29,6 +29,7 @@ namespace kpv {
 class Dolvb;
 }
 namespace kpv::excel {
+class Block;
 class Spreadsheet;
 }
 
@@ -75,12 +76,19 @@ public:
     // Opens the daily book for the user to edit. False when it could not be
     // opened (the user was told).
     bool openForEditing();
+    // How long to wait for another client's ledger lock (default 10 s).
+    void setLockTimeout(int ms) { m_lockTimeoutMs = ms; }
 
 private:
+    // Writes the pairs of the block (B..G from row 4) into the ledger.
+    // False when the ledger could not be written (the user was told).
+    bool transfer(const excel::Block &block);
+
     Dolvb &m_d;
     excel::Spreadsheet &m_office;
     Notice m_notice;
     MonthlyImportReport m_report;
+    int m_lockTimeoutMs = 10000;
 };
 
 namespace monthly_text {
