@@ -24,15 +24,4 @@ QString CellValue::text() const
     return s;
 }
 
-int PatternFillColor(Pattern pattern, int bgrColor)
-{
-    const double ink = pattern == Pattern::Gray25 ? 0.25 : pattern == Pattern::Gray75 ? 0.75 : 0.5;
-    int out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int channel = (bgrColor >> shift) & 0xFF;
-        out |= int(std::lround(255.0 * (1.0 - ink) + channel * ink)) << shift;
-    }
-    return out;
-}
-
 } // namespace kpv::excel

@@ -1,6 +1,7 @@
 #include "excel/file_ops.h"
 
 #include "excel/failure.h"
+#include "excel/process_proof.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,23 +91,40 @@ QString HostName()
 #endif
 }
 
-bool LockedByOther(const QString &path, const QString &ownProfileUrl)
+namespace {
+
+QString lockFileOf(const QString &path)
 {
     const QFileInfo info(path);
-    QFile lock(info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + QLatin1Char('#'));
-    if (!lock.exists()) return false;
-    if (!lock.open(QIODevice::ReadOnly)) return true;
+    return info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + QLatin1Char('#');
+}
+
+} // namespace
+
+LockHolder LockHolderOf(const QString &path, const QString &ownProfileUrl, const QStringList &deadProfiles)
+{
+    QFile lock(lockFileOf(path));
+    if (!lock.exists()) return LockHolder::None;
+    if (!lock.open(QIODevice::ReadOnly)) return LockHolder::Other;
     // "office user,system user,host,date time,profile url;"
     const QString content = QString::fromUtf8(lock.readAll()).trimmed();
     const QStringList parts = content.split(QLatin1Char(','));
-    if (parts.size() < 5) return true;
+    if (parts.size() < 5) return LockHolder::Other;
     QString profile = parts.mid(4).join(QLatin1Char(','));
     if (profile.endsWith(QLatin1Char(';'))) profile.chop(1);
-    if (!ownProfileUrl.isEmpty() && profile == ownProfileUrl) return false;
-    const bool sameHost = parts.at(2) == HostName();
-    if (sameHost && profile.contains(QStringLiteral("/kpv-soffice-")) && !QFileInfo::exists(QUrl(profile).toLocalFile()))
-        return false; // left behind by a crashed session of this program
-    return true;
+    if (!ownProfileUrl.isEmpty() && profile == ownProfileUrl) return LockHolder::Own;
+    if (parts.at(2) != HostName()) return LockHolder::Other;
+    if (deadProfiles.contains(profile)) return LockHolder::StaleOurs;
+    if (profile.contains(QStringLiteral("/kpv-soffice-"))
+        && (!QFileInfo::exists(QUrl(profile).toLocalFile()) || !proc::anyProcessNames(proc::profileMark(profile))))
+        return LockHolder::StaleOurs; // left behind by a crashed run of this program
+    return LockHolder::Other;
+}
+
+bool RemoveStaleLock(const QString &path, const QString &ownProfileUrl, const QStringList &deadProfiles)
+{
+    if (LockHolderOf(path, ownProfileUrl, deadProfiles) != LockHolder::StaleOurs) return true;
+    return QFile::remove(lockFileOf(path));
 }
 
 } // namespace kpv::excel

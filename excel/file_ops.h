@@ -5,6 +5,7 @@
 #include "excel/result.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace kpv::excel {
 
@@ -17,12 +18,26 @@ Status CopyTemplateFile(const QString &templatePath, const QString &target);
 // InUse when an existing file cannot be opened for writing.
 Status CheckWritable(const QString &path);
 
-// True when a spreadsheet application of another session holds the file open:
-// its lock file ".~lock.<name>#" exists beside it and does not belong to the
-// profile ownProfileUrl. Lock files left by a crashed session of this program
-// (same machine, a profile of this program that is not the current one) are
-// stale and not counted.
-bool LockedByOther(const QString &path, const QString &ownProfileUrl);
+// Who holds the lock file ".~lock.<name>#" beside a workbook.
+enum class LockHolder {
+    None,      // no lock file
+    Own,       // the running office (its profile is ownProfileUrl)
+    StaleOurs, // an office of this program that is gone: one of deadProfiles,
+               // or a crashed run's (same machine, a profile of ours that no
+               // running process uses)
+    Other,     // another session or PC
+};
+LockHolder LockHolderOf(const QString &path, const QString &ownProfileUrl, const QStringList &deadProfiles = {});
+
+// True when a spreadsheet application of another session holds the file open.
+inline bool LockedByOther(const QString &path, const QString &ownProfileUrl, const QStringList &deadProfiles = {})
+{
+    return LockHolderOf(path, ownProfileUrl, deadProfiles) == LockHolder::Other;
+}
+
+// Removes the lock file when it is a stale one of ours (the office would
+// otherwise open the book read-only). True when no stale lock remains.
+bool RemoveStaleLock(const QString &path, const QString &ownProfileUrl, const QStringList &deadProfiles);
 
 // The name of this machine, as spreadsheet lock files record it.
 QString HostName();

@@ -4,9 +4,27 @@
 // One soffice process per program run: the start-up builds one LibreOffice
 // object and passes it by reference; the first operation that needs the
 // application starts soffice (private profile folder, own process group),
-// the destructor ends it. A soffice that crashed or was killed makes the
-// running operation fail with ApplicationFailed, and the next bind starts a
-// new one. Every wait (start, connect, end) has a time limit.
+// the destructor ends it. A soffice that crashed, was killed or stopped
+// answering makes the running operation fail with ApplicationFailed, and the
+// next bind starts a new one. Every wait has a time limit, every call to the
+// office too: an office that hangs, or waits on a dialog of its own, is ended
+// (ours by proof) when a call passes callTimeoutMs. The slowest calls of this
+// system are on a full .xls sheet (65,536 rows of 30 columns, bench_excel's
+// BM_LargestCalls): load 90 s, store 41 s, block write 24 s, block read 12 s
+// on two cores at a load average of 11; the bound of 300 s leaves three times
+// that.
+//
+// The program ignores SIGPIPE (an office dying during a call must fail the
+// call, not end the program). Only processes proven ours (process_proof.h)
+// are ever signalled. A document the user closed fails the call on it but
+// never condemns an office that still answers.
+//
+// At the end, in a session with windows, the books the user can see or that
+// hold unsaved changes (also one the program hid) are the user's: they are
+// shown and the office is left running for the user. Anything else of ours is
+// closed and the office ended. At the start, what a crashed earlier run left
+// (an invisible office, its kpv-soffice-* folder) is ended and removed, by the
+// same proof; a running program's folder is never touched.
 //
 // Environment (LibreOfficeOptions::fromEnvironment):
 //   KPV_SOFFICE           the soffice launcher (default /usr/lib/libreoffice/program/soffice)
@@ -14,6 +32,7 @@
 //                         (the test suite's shared office); it is neither started nor ended here
 //   KPV_SOFFICE_HEADLESS  "1": no windows at all. Also headless without a display
 //                         (no DISPLAY and no WAYLAND_DISPLAY) or with QT_QPA_PLATFORM=offscreen.
+//   KPV_SOFFICE_CALL_TIMEOUT_MS  the bound on one call (tests of a hung office)
 
 #include "excel/spreadsheet.h"
 
@@ -32,6 +51,8 @@ struct LibreOfficeOptions {
     int startTimeoutMs = 60000;
     int connectTimeoutMs = 10000; // external office
     int stopTimeoutMs = 15000;
+    int callTimeoutMs = 300000;   // one call to the office
+    QString leftoversFolder;      // where crashed runs' folders are looked for; empty: the temporary folder
 
     static LibreOfficeOptions fromEnvironment();
 };
@@ -62,8 +83,13 @@ public:
     bool headless() const;
 
     // Ends an office listening on pipeName whose launcher has the given PID
-    // (the test fixture's clean-up). True when it is gone.
+    // (the test fixture's clean-up), only when the PID is proven to be that
+    // office; any other number is forgotten. True when no such office remains.
     static bool stopExternal(const QString &pipeName, long long pid, int timeoutMs);
+
+    // Ends and removes what crashed runs of the program left in folder (see
+    // above). Runs before the first office of a LibreOffice object starts.
+    static void cleanLeftovers(const QString &folder);
 
     struct Impl;
 

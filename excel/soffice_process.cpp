@@ -1,5 +1,7 @@
 #include "excel/soffice_process.h"
 
+#include "excel/process_proof.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -19,8 +21,38 @@ extern char **environ;
 
 namespace kpv::excel {
 
+QList<QByteArray> SofficeProcess::environmentFor(const QList<QByteArray> &inherited, bool userLocale)
+{
+    QList<QByteArray> out;
+    QByteArray lcAll, lcCtype, lang;
+    for (const QByteArray &entry : inherited) {
+        if (entry.startsWith("URE_BOOTSTRAP=")) continue; // the client's, not the office's
+        if (entry.startsWith("LC_ALL=")) lcAll = entry.mid(7);
+        if (entry.startsWith("LC_CTYPE=")) lcCtype = entry.mid(9);
+        if (entry.startsWith("LANG=")) lang = entry.mid(5);
+        if (!userLocale
+            && (entry.startsWith("LANG=") || entry.startsWith("LC_") || entry.startsWith("LANGUAGE=")))
+            continue;
+        out << entry;
+    }
+    if (!userLocale) {
+        out << "LANG=C.UTF-8" << "LC_ALL=C.UTF-8";
+        return out;
+    }
+    const QByteArray ctype = (!lcAll.isEmpty() ? lcAll : !lcCtype.isEmpty() ? lcCtype : lang).toLower();
+    if (ctype.contains("utf-8") || ctype.contains("utf8")) return out;
+    // No UTF-8 character type: give it one and keep the rest of the locale.
+    if (!lcAll.isEmpty()) {
+        out.removeIf([](const QByteArray &e) { return e.startsWith("LC_ALL=") || e.startsWith("LANG="); });
+        out << "LANG=" + lcAll;
+    }
+    out.removeIf([](const QByteArray &e) { return e.startsWith("LC_CTYPE="); });
+    out << "LC_CTYPE=C.UTF-8";
+    return out;
+}
+
 bool SofficeProcess::start(const QString &program, const QStringList &arguments, const QString &logFile,
-                           QString *error)
+                           bool userLocale, const QStringList &marks, QString *error)
 {
     const QByteArray prog = QFile::encodeName(program);
     if (::access(prog.constData(), X_OK) != 0) {
@@ -34,17 +66,9 @@ bool SofficeProcess::start(const QString &program, const QStringList &arguments,
     for (QByteArray &a : argStore) argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    // The environment with a UTF-8 locale and no inherited office settings.
-    std::vector<QByteArray> envStore;
-    for (char **e = environ; *e; ++e) {
-        const QByteArray entry(*e);
-        if (entry.startsWith("LANG=") || entry.startsWith("LC_ALL=") || entry.startsWith("LANGUAGE=")
-            || entry.startsWith("URE_BOOTSTRAP="))
-            continue;
-        envStore.push_back(entry);
-    }
-    envStore.push_back("LANG=C.UTF-8");
-    envStore.push_back("LC_ALL=C.UTF-8");
+    QList<QByteArray> inherited;
+    for (char **e = environ; *e; ++e) inherited << QByteArray(*e);
+    QList<QByteArray> envStore = environmentFor(inherited, userLocale);
     std::vector<char *> envp;
     for (QByteArray &e : envStore) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -75,6 +99,7 @@ bool SofficeProcess::start(const QString &program, const QStringList &arguments,
     }
     m_pid = pid;
     m_child = true;
+    m_marks = marks;
     return true;
 }
 
@@ -84,15 +109,10 @@ bool SofficeProcess::running()
     if (m_child) {
         int status = 0;
         const pid_t r = ::waitpid(pid_t(m_pid), &status, WNOHANG);
-        if (r == pid_t(m_pid) || (r < 0 && errno == ECHILD)) {
-            // The launcher is gone; soffice.bin may linger in its group.
-            if (::kill(-pid_t(m_pid), 0) == 0) return true;
-            m_pid = 0;
-            return false;
-        }
-        return true;
+        if (r == 0) return true;
+        m_child = false; // reaped (or not ours to wait for): soffice.bin may linger in its group
     }
-    if (::kill(pid_t(m_pid), 0) == 0 || ::kill(-pid_t(m_pid), 0) == 0) return true;
+    if (proc::groupRunning(pid_t(m_pid))) return true;
     m_pid = 0;
     return false;
 }
@@ -110,16 +130,21 @@ bool SofficeProcess::waitForExit(int timeoutMs)
 void SofficeProcess::killGroup()
 {
     if (m_pid < 2) return;
-    ::kill(-pid_t(m_pid), SIGKILL);
-    ::kill(pid_t(m_pid), SIGKILL);
-    if (m_child) {
-        int status = 0;
+    int status = 0;
+    if (m_child && ::waitpid(pid_t(m_pid), &status, WNOHANG) == 0) {
+        // Our child, not reaped: the number and its group are still ours.
+        ::kill(-pid_t(m_pid), SIGKILL);
+        ::kill(pid_t(m_pid), SIGKILL);
         for (int i = 0; i < 100; ++i) {
-            const pid_t r = ::waitpid(pid_t(m_pid), &status, WNOHANG);
-            if (r != 0) break;
+            if (::waitpid(pid_t(m_pid), &status, WNOHANG) != 0) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
+    } else {
+        proc::killProvenGroup(m_pid, m_marks);
     }
+    m_child = false;
+    for (int i = 0; i < 100 && proc::groupRunning(pid_t(m_pid)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     m_pid = 0;
 }
 

@@ -4,9 +4,16 @@
 //
 // soffice is started through its launcher script, in a process group of its
 // own, with its output going to a log file (an inherited pipe would keep the
-// reader of that pipe waiting until soffice exits), LANG=C.UTF-8 (storing to
-// Japanese file names fails under the C locale) and the given arguments.
-// Signals go to that group only, never to a PID below 2.
+// reader of that pipe waiting until soffice exits) and the given arguments.
+// The office the user sees keeps the user's locale (menus, input of dates and
+// numbers); a headless one runs with C.UTF-8, and a visible one gets a UTF-8
+// character type only when the user's locale has none (storing to Japanese
+// file names fails under the C locale).
+//
+// Signals go to that group only: while the launcher is our child that has not
+// been reaped its number is ours; otherwise the group is signalled only when
+// process_proof.h proves it ours by the marks given at the start. Never a PID
+// below 2.
 
 #include <QString>
 #include <QStringList>
@@ -20,23 +27,28 @@ public:
     SofficeProcess(const SofficeProcess &) = delete;
     SofficeProcess &operator=(const SofficeProcess &) = delete;
 
-    // Starts program with arguments. False with *error set when it cannot start.
-    bool start(const QString &program, const QStringList &arguments, const QString &logFile, QString *error);
+    // Starts program with arguments. marks: what the office's command line
+    // names (process_proof.h). False with *error set when it cannot start.
+    bool start(const QString &program, const QStringList &arguments, const QString &logFile, bool userLocale,
+               const QStringList &marks, QString *error);
     long long pid() const { return m_pid; }
     // Whether the process is still there (reaps it when it has ended).
     bool running();
     // Waits up to timeoutMs for the process to end.
     bool waitForExit(int timeoutMs);
-    // Kills the whole process group and reaps the launcher.
+    // Kills the whole process group (ours, see above) and reaps the launcher.
     void killGroup();
     // Forgets the process without ending it (the test fixture hands it on).
     void detach() { m_pid = 0; m_child = false; }
-    // Takes over a process started elsewhere (the fixture's stop step).
-    void adopt(long long pid) { m_pid = pid; m_child = false; }
+    const QStringList &marks() const { return m_marks; }
+
+    // The environment the office starts with (from environ).
+    static QList<QByteArray> environmentFor(const QList<QByteArray> &inherited, bool userLocale);
 
 private:
     long long m_pid = 0;
     bool m_child = false;
+    QStringList m_marks;
 };
 
 } // namespace kpv::excel

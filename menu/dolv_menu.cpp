@@ -145,6 +145,9 @@ void DolvMenu::build()
     auto *loginLabel = spot(login, QStringLiteral("Label101"), 240, 300, 2400, 360, QStringLiteral("ログインパスワード"));
     m_password = new QLineEdit(login);
     m_password->setObjectName(QStringLiteral("Text7"));
+    m_password->setAccessibleName(QStringLiteral("ログインパスワード"));
+    // One "*" for each typed character.
+    m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     setGeometryTwips(m_password, 2760, 240, 3000, 450);
     connect(loginLabel, &ClickLabel::clicked, this, [this] { m_password->setEchoMode(QLineEdit::Normal); });
     connect(m_password, &QLineEdit::returnPressed, this, &DolvMenu::onLoginEntered);
@@ -252,6 +255,7 @@ void DolvMenu::build()
         if (r.box) {
             auto *box = spot(options, QString::fromLatin1(r.box), 240, y, 420, 330);
             box->setFrameShape(QFrame::Box);
+            ui::paintBackground(box, ui::switchOffColour());
         }
         y += 540;
     }
@@ -302,13 +306,13 @@ void DolvMenu::build()
 
 void DolvMenu::load(QDate today)
 {
-    // 1. Centred, then a little higher.
+    // Centred, then a little higher.
     ui::centerForm(this);
     move(x(), y() - ui::twipsToPx(200));
 
     m_layout = StartupSequence::run(m_d, today);
 
-    // 9. Layout: what is hidden for now.
+    // What stays hidden until asked for.
     control(QStringLiteral("Command3"))->hide();
     control(QStringLiteral("Label18"))->hide();
     control(QStringLiteral("Label24"))->hide();
@@ -317,24 +321,24 @@ void DolvMenu::load(QDate today)
     m_clicks.reset();
     control<QLabel>(QStringLiteral("Label51"))->setText(m_layout.machineName);
 
-    // 12. Background colour.
+    // Background colour.
     m_colour->setCurrentIndex(m_colour->findText(m_layout.colourNumber));
     paintBackgrounds();
 
-    // 13. Logo position.
+    // Logo position.
     m_logoOffset->setCurrentIndex(m_logoOffset->findText(m_layout.logoOffset));
     ui::setLeftTwips(m_logo, m_layout.logoLeftTwips);
 
-    // 14. Data folder, date, caption.
+    // Data folder, date, caption.
     control<QLabel>(QStringLiteral("Label18"))->setText(m_layout.dataFolderText);
     control<QLabel>(QStringLiteral("Label5"))->setText(m_layout.dateText);
     setWindowTitle(m_d.appTitle);
 
-    // 15.
+    // The hidden panels and the logo start closed.
     hideMenuPanels();
     m_logo->hide();
 
-    // 16. Switch boxes.
+    // Switch boxes: pink for each switch that is on.
     if (m_layout.showLogo) {
         paintBox(QStringLiteral("Label45"), true);
         m_logo->show();
@@ -351,13 +355,13 @@ void DolvMenu::load(QDate today)
                         m_layout.allClientsStopped ? ui::switchOnColour() : ui::buttonFaceColour());
     if (m_layout.loginRequired) paintBox(QStringLiteral("Label108"), true);
 
-    // 17. Menu buttons.
+    // Menu buttons.
     placeMenuButtons();
 
-    // 18. Login password panel.
+    // Login password panel.
     control(QStringLiteral("Picture15"))->setVisible(m_layout.loginPanelVisible);
 
-    // 19, 20.
+    // Date and machine boxes; the password field starts empty and masked.
     const QColor dateBox = ui::colourFromConstant(QStringLiteral("&H00E1E4FF"));
     ui::paintBackground(control(QStringLiteral("Label51")), dateBox);
     ui::paintBackground(control(QStringLiteral("Label5")), dateBox);

@@ -3,10 +3,13 @@
 #include "menu/menu_slots.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
+#include "storage/quoted_lines.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <map>
 
 namespace kpv::menu {
 
@@ -20,6 +23,16 @@ bool FirstStart::setUpClient(Dolvb &d)
     d.clientSettings.set(client::kDataFolder, d.clientFolder);
     d.clientSettings.set(client::kPreviousDataFolder, d.clientFolder);
     d.clientSettings.set(client::kDataFolderState, QStringLiteral("0"));
+    if (const auto problem = quotedLineProblem(d.clientFolder)) {
+        // The settings file cannot hold this path: a stored copy would never
+        // equal the program folder again. The client runs on its program
+        // folder from memory, and the user learns why nothing is kept.
+        d.messages().tell(QStringLiteral("登録確認"),
+                          d.clientFolder + QLatin1Char('\r') + QStringLiteral("　このフォルダー名は設定ファイルに保存できません。")
+                              + QLatin1Char('\r') + QStringLiteral("　") + *problem + QLatin1Char('\r')
+                              + QStringLiteral("　日本語（シフトJIS）で表せる名前のフォルダーに移してください。"));
+        return true;
+    }
     d.saveClientSettings(); // reports itself when the folder is not writable
     return true;
 }
@@ -58,7 +71,7 @@ int FirstStart::setUpPickLists(Dolvb &d)
     if (d.dataFolder.size() < 2 || !QFileInfo(d.dataFolder).isDir()) return 0;
     if (!QFileInfo::exists(d.sharedSettingsPath())) return 0;
     int created = 0;
-    bool countsChanged = false;
+    std::map<int, QString> counts;
     for (int list = 2; list <= 6; ++list) {
         const QString path = d.dataFolder + pickListFileName(list);
         if (QFileInfo::exists(path)) continue;
@@ -68,12 +81,9 @@ int FirstStart::setUpPickLists(Dolvb &d)
         ++created;
         // An empty list counts no entries; an empty count already reads 0.
         const int slot = shared::kFirstPickListCount + list - 2;
-        if (d.sharedSettings.number(slot) != 0) {
-            d.sharedSettings.set(slot, QStringLiteral("0"));
-            countsChanged = true;
-        }
+        if (d.sharedSettings.number(slot) != 0) counts[slot] = QStringLiteral("0");
     }
-    if (countsChanged) d.saveSharedSettings();
+    if (!counts.empty()) d.changeSharedSettings(counts);
     return created;
 }
 

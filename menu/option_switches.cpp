@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <map>
+
 namespace kpv::menu {
 
 namespace {
@@ -38,6 +40,8 @@ SwitchInfo info(Switch s)
     }
     return {false, 0, ""};
 }
+
+QString onOff(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
 
 } // namespace
 
@@ -78,21 +82,13 @@ SwitchOutcome OptionSwitches::toggle(Switch s)
 {
     const SwitchInfo i = info(s);
     const bool yes = m_d.messages().ask(kTitle, question(s));
-    // Shared switches are written on the store as it is now in the file, so
-    // that a change another client made since this menu loaded is not
-    // overwritten by this PC's older copy.
-    if (i.shared) m_d.loadSharedSettings();
-    if (s == Switch::ShowLogo) m_d.loadClientSettings();
-
-    SettingsSlots &store = i.shared ? m_d.sharedSettings : m_d.clientSettings;
-    const QString before = store.value(i.slot);
-    const QString folderBefore = m_d.dataFolder;
-    store.setSwitch(i.slot, yes);
-    const bool saved = i.shared ? m_d.saveSharedSettings() : m_d.saveClientSettings();
+    // The switch is written on the store as it is now in the file, so that
+    // a change another client made since this menu loaded is kept.
+    const std::map<int, QString> change{{i.slot, onOff(yes)}};
+    const bool saved = i.shared ? m_d.changeSharedSettings(change) : m_d.changeClientSettings(change);
     if (!saved) {
-        // The user has been told; memory keeps what the file holds (unless
-        // the store was just read anew from the client folder).
-        if (m_d.dataFolder == folderBefore) store.set(i.slot, before);
+        // The user has been told; memory keeps what it held.
+        const SettingsSlots &store = i.shared ? m_d.sharedSettings : m_d.clientSettings;
         return {false, store.isOn(i.slot)};
     }
     if (s == Switch::LoginRequired) {
@@ -113,26 +109,20 @@ AdminOutcome OptionSwitches::administrator()
         kTitle, lines({u"管理者権限設定　　　はい＝有(ピンク）　　いいえ＝無（白）　　",
                        u"　はいで初期設定・項目リスト数の設定の機能SWを表示　"}));
     m_d.loadClientSettings();
-    SettingsSlots &c = m_d.clientSettings;
     if (yes) {
-        c.set(client::kAdministrator, QStringLiteral("1"));
-        c.set(client::kReadOnly, QStringLiteral("0")); // an administrator PC is never read-only
-        return m_d.saveClientSettings() ? AdminOutcome::On : AdminOutcome::Unchanged;
+        // An administrator PC is never read-only.
+        return m_d.changeClientSettings({{client::kAdministrator, onOff(true)}, {client::kReadOnly, onOff(false)}})
+                   ? AdminOutcome::On
+                   : AdminOutcome::Unchanged;
     }
-    if (!c.isOn(client::kStopMark)) {
-        c.set(client::kAdministrator, QStringLiteral("0"));
-        c.set(client::kStopMark, QStringLiteral("0"));
-        return m_d.saveClientSettings() ? AdminOutcome::Off : AdminOutcome::Unchanged;
-    }
+    const std::map<int, QString> off{{client::kAdministrator, onOff(false)}, {client::kStopMark, onOff(false)}};
+    if (!m_d.clientSettings.isOn(client::kStopMark))
+        return m_d.changeClientSettings(off) ? AdminOutcome::Off : AdminOutcome::Unchanged;
     if (!m_d.messages().ask(kTitle, lines({u"当クライアントで、サーバー停止の設定を行ってます。　",
                                            u"　サーバー停止を解除し管理権限を無しにしますか？　"})))
         return AdminOutcome::Unchanged;
-    c.set(client::kAdministrator, QStringLiteral("0"));
-    c.set(client::kStopMark, QStringLiteral("0"));
-    if (!m_d.saveClientSettings()) return AdminOutcome::Unchanged;
-    m_d.loadSharedSettings();
-    m_d.sharedSettings.set(shared::kAllClientsStopped, QStringLiteral("0"));
-    m_d.saveSharedSettings();
+    if (!m_d.changeClientSettings(off)) return AdminOutcome::Unchanged;
+    m_d.changeSharedSettings({{shared::kAllClientsStopped, onOff(false)}});
     return AdminOutcome::OffAndStopLifted;
 }
 
@@ -149,15 +139,8 @@ StopOutcome OptionSwitches::stopAllClients()
                        u"　※解除設定は管理者権限設定パソコンで使用禁止にした", u"　　パソコンでしか解除できません。",
                        u"　　他の管理者権限設定パソコンも解除できません。"}));
     // The PC that sets the stop is marked first: it stays usable.
-    const QString markBefore = m_d.clientSettings.value(client::kStopMark);
-    m_d.clientSettings.setSwitch(client::kStopMark, yes);
-    if (!m_d.saveClientSettings()) {
-        m_d.clientSettings.set(client::kStopMark, markBefore);
-        return StopOutcome::Unchanged;
-    }
-    m_d.loadSharedSettings();
-    m_d.sharedSettings.setSwitch(shared::kAllClientsStopped, yes);
-    if (!m_d.saveSharedSettings()) return StopOutcome::Unchanged;
+    if (!m_d.changeClientSettings({{client::kStopMark, onOff(yes)}})) return StopOutcome::Unchanged;
+    if (!m_d.changeSharedSettings({{shared::kAllClientsStopped, onOff(yes)}})) return StopOutcome::Unchanged;
     return yes ? StopOutcome::On : StopOutcome::Off;
 }
 
@@ -166,26 +149,21 @@ bool OptionSwitches::releaseStop()
     if (!m_d.clientSettings.isOn(client::kAdministrator)) return false;
     if (!m_d.messages().ask(kTitle, lines({u"隠しコマンド：管理者権限で全クライアント停止解除設定", u"全クライアント停止を解除します。"})))
         return false;
-    m_d.loadSharedSettings();
-    m_d.sharedSettings.set(shared::kAllClientsStopped, QStringLiteral("0"));
-    if (!m_d.saveSharedSettings()) return false;
-    if (m_d.clientSettings.isOn(client::kStopMark)) {
-        m_d.clientSettings.set(client::kStopMark, QStringLiteral("0"));
-        m_d.saveClientSettings();
-    }
+    if (!m_d.changeSharedSettings({{shared::kAllClientsStopped, onOff(false)}})) return false;
+    if (m_d.clientSettings.isOn(client::kStopMark)) m_d.changeClientSettings({{client::kStopMark, onOff(false)}});
     return true;
 }
 
 int OptionSwitches::setLogoOffset(const QString &text)
 {
-    m_d.clientSettings.set(client::kLogoOffset, text);
-    m_d.saveClientSettings();
+    m_d.changeClientSettings({{client::kLogoOffset, text}});
     return 16000 + int(m_d.clientSettings.number(client::kLogoOffset));
 }
 
 void OptionSwitches::previewBackground(const QString &number)
 {
     m_colourBeforePreview = m_d.backgroundColour;
+    m_previewNumber = number;
     m_d.loadSharedSettings();
     m_d.sharedSettings.set(shared::kBackgroundColour, number);
     applyBackgroundColour(m_d);
@@ -195,7 +173,7 @@ bool OptionSwitches::confirmBackground()
 {
     const bool yes = m_d.messages().ask(kTitle, lines({u"当ソフト内の背景色の変更", u" １～10 の数字で１～10種類の色変更可能　",
                                                       u" 変更しますか　はい＝変更　いいえ＝変更無し"}));
-    if (yes && m_d.saveSharedSettings()) return true;
+    if (yes && m_d.changeSharedSettings({{shared::kBackgroundColour, m_previewNumber}})) return true;
     // The colour in force before the preview comes back, also when the
     // stored number does not choose one.
     m_d.loadSharedSettings();

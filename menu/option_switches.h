@@ -65,6 +65,7 @@ public:
 private:
     Dolvb &m_d;
     QString m_colourBeforePreview;
+    QString m_previewNumber;
 };
 
 } // namespace kpv::menu

@@ -21,19 +21,25 @@ MenuLayout StartupSequence::run(Dolvb &d, QDate today)
     FirstStart::setUpClient(d);
     d.loadClientSettings();
     d.dataFolder = normalizeFolderPath(d.clientSettings.value(client::kDataFolder));
-    d.loadSharedSettings();
+    // An empty, one-character or relative data folder is a wrong data
+    // folder: the load asks to go back to the program folder.
+    const QString folderAsSet = d.dataFolder;
+    bool sharedKnown = d.loadSharedSettings();
     // After the load: a wrong data folder answered "はい" has just moved the
     // client back to its own folder, which may be new.
-    FirstStart::setUpSharedSettings(d, today);
+    if (FirstStart::setUpSharedSettings(d, today)) sharedKnown = true;
+    // What the program folder's store says about a stop set on the data
+    // folder it replaced is no answer.
+    if (d.dataFolder != folderAsSet) sharedKnown = false;
     FirstStart::setUpPickLists(d);
     d.pointer().setBusy(false);
 
     // A stop mark left over from a stop that has been lifted (by another
-    // administrator PC) must not exempt this PC from a later stop.
-    if (d.clientSettings.isOn(client::kStopMark) && !d.sharedSettings.isOn(shared::kAllClientsStopped)) {
-        d.clientSettings.set(client::kStopMark, QStringLiteral("0"));
-        d.saveClientSettings();
-    }
+    // administrator PC) must not exempt this PC from a later stop. Only a
+    // store that was read says the stop is lifted: after a failed load the
+    // mark stays, or the PC that set the stop would be locked out by it.
+    if (sharedKnown && d.clientSettings.isOn(client::kStopMark) && !d.sharedSettings.isOn(shared::kAllClientsStopped))
+        d.changeClientSettings({{client::kStopMark, QStringLiteral("0")}});
 
     m.machineName = d.machineName;
     m.colourNumber = d.sharedSettings.value(shared::kBackgroundColour);

@@ -5,6 +5,8 @@
 #include "storage/settings_slots.h"
 #include "storage/text.h"
 
+#include <QDir>
+
 namespace kpv {
 
 QString Dolvb::clientSettingsPath() const
@@ -50,10 +52,15 @@ bool Dolvb::saveClientSettings()
     return false;
 }
 
+bool Dolvb::dataFolderUsable() const
+{
+    return dataFolder.size() >= 2 && QDir::isAbsolutePath(dataFolder);
+}
+
 bool Dolvb::loadSharedSettings()
 {
     const bool local = clientSettings.value(slot::client::kDataFolder) == clientFolder;
-    const int read = readSettingsFile(sharedSettingsPath(), sharedSettings);
+    const int read = local || dataFolderUsable() ? readSettingsFile(sharedSettingsPath(), sharedSettings) : -1;
     sharedSettingsLoadFailed = read < SettingsSlots::kSlots;
     // A "はい" reloads from the client folder and sets the flag anew.
     if (sharedSettingsLoadFailed && !local) askResetDataFolder();
@@ -64,6 +71,10 @@ bool Dolvb::saveSharedSettings()
 {
     const bool local = clientSettings.value(slot::client::kDataFolder) == clientFolder;
     const QString path = sharedSettingsPath();
+    if (!local && !dataFolderUsable()) {
+        askResetDataFolder();
+        return false;
+    }
     for (int slot = 1; slot <= SettingsSlots::kSlots; ++slot)
         sharedSettings.set(slot, cleanText(sharedSettings.value(slot)));
     if (const auto problem = storeProblem(sharedSettings)) {
@@ -107,6 +118,10 @@ bool Dolvb::changeSettings(bool shared, const std::map<int, QString> &changes)
     const bool local = clientSettings.value(slot::client::kDataFolder) == clientFolder;
     const QString path = shared ? sharedSettingsPath() : clientSettingsPath();
     SettingsSlots &memory = shared ? sharedSettings : clientSettings;
+    if (shared && !local && !dataFolderUsable()) {
+        askResetDataFolder();
+        return false;
+    }
     QString problem;
     switch (changeSettingsFile(path, memory, cleaned, &problem)) {
     case SettingsChange::Written:

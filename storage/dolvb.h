@@ -36,6 +36,11 @@ public:
     // Folders (end with one separator).
     QString clientFolder;
     QString dataFolder;
+    // The data folder can be used: an absolute path of two or more
+    // characters. An empty, one-character or relative one would put every
+    // shared file wherever the program was started; it is the wrong-data-
+    // folder case, and no file is read or written there.
+    bool dataFolderUsable() const;
 
     // Process-wide values of the start-up.
     QString machineName;

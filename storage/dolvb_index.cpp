@@ -6,6 +6,9 @@
 #include "storage/files.h"
 #include "storage/numbers.h"
 #include "storage/quoted_lines.h"
+#include "storage/settings_slots.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <charconv>
@@ -112,13 +115,24 @@ void Dolvb::buildSortIndex()
 
 bool Dolvb::saveIndexCache()
 {
+    if (!dataFolderUsable()) return false;
     BusyGuard busy(m_pointer);
     openLedger();
     closeLedger();
     QuotedLineWriter w;
     w.reserve(qsizetype(recordCount) * 64);
     for (int i = 1; i <= recordCount; ++i) {
-        for (int c = 1; c <= 5; ++c) w.quotedBytes(indexTable.bytes(i, c)); // already code page 932
+        for (int c = 1; c <= 5; ++c) {
+            const auto cell = indexTable.bytes(i, c); // already code page 932
+            // A double quote, CR or LF typed into an item would shift every
+            // later cell of the cache: no cache then (the index is rebuilt
+            // from the ledger instead), never a wrong one.
+            if (cell.contains('"') || cell.contains('\r') || cell.contains('\n')) {
+                QFile::remove(dataFolder + names::indexCacheWritten());
+                return false;
+            }
+            w.quotedBytes(cell);
+        }
         w.endLine();
     }
     return replaceFile(dataFolder + names::indexCacheWritten(), w.bytes());
@@ -130,7 +144,7 @@ void Dolvb::loadIndexCache()
     openLedger();
     closeLedger();
     QByteArray bytes;
-    bool ok = readWholeFile(dataFolder + names::indexCacheRead(), bytes);
+    bool ok = dataFolderUsable() && readWholeFile(dataFolder + names::indexCacheRead(), bytes);
     if (ok) {
         QuotedByteReader reader(bytes);
         indexTable.reset(size_t(bytes.size()));
@@ -155,10 +169,9 @@ void Dolvb::refreshIndex(const QDate &today)
         return;
     }
     const QString todayText = today.toString(QStringLiteral("yyyy/MM/dd"));
-    const QDate last = QDate::fromString(sharedSettings.value(13).left(10), QStringLiteral("yyyy/MM/dd"));
+    const QDate last = QDate::fromString(sharedSettings.value(slot::shared::kLastIndexCheck).left(10), QStringLiteral("yyyy/MM/dd"));
     if (!last.isValid() || last < today) {
-        sharedSettings.set(13, todayText);
-        saveSharedSettings();
+        changeSharedSettings({{slot::shared::kLastIndexCheck, todayText}});
         rebuildIndex();
         saveIndexCache();
     } else {

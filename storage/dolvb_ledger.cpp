@@ -26,6 +26,7 @@ void Dolvb::tellCapacity()
 
 bool Dolvb::prepareLedger()
 {
+    if (!dataFolderUsable()) return false;
     if (m_ledger.path() != ledgerPath()) m_ledger.setPath(ledgerPath());
     if (!m_ledger.isOpen() && !m_ledger.open()) return false;
     m_ledgerReadOnly = m_ledger.readOnly();
@@ -34,6 +35,7 @@ bool Dolvb::prepareLedger()
 
 bool Dolvb::openLedger()
 {
+    if (!dataFolderUsable()) return false;
     if (m_ledger.path() != ledgerPath()) m_ledger.setPath(ledgerPath());
     if (!m_ledger.open()) return false;
     m_ledgerReadOnly = m_ledger.readOnly();
@@ -146,6 +148,7 @@ int Dolvb::rewrite(int n, LedgerRecord &rec)
 
 bool Dolvb::openTempLedger()
 {
+    if (!dataFolderUsable()) return false;
     m_tempLedger.setPath(tempLedgerPath());
     if (!m_tempLedger.open()) return false;
     currentRecordNo = m_tempLedger.countRecords();

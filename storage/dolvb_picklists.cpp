@@ -27,7 +27,7 @@ QString Dolvb::pickListPath(int list) const
 
 void Dolvb::loadPickLists()
 {
-    pickListOpenFailed = false;
+    pickListOpenFailed = !dataFolderUsable();
     pickListTable.clear();
     for (int n = kFirstList; n <= kLastList && !pickListOpenFailed; ++n) {
         QByteArray bytes;
@@ -73,7 +73,7 @@ QuotedLineWriter listLines(const PickLists &table, int list, int count)
 
 bool Dolvb::savePickList(int list)
 {
-    if (list < kFirstList || list > kLastList) return false;
+    if (list < kFirstList || list > kLastList || !dataFolderUsable()) return false;
     const QString title = QStringLiteral("登録確認");
     const QString path = pickListPath(list);
     const int count = int(std::clamp<double>(sharedSettings.number(slot::shared::pickListCount(list)), 0, PickLists::kMaxEntries));
@@ -96,7 +96,7 @@ bool Dolvb::appendPickListWord(const QString &entryText)
     // Only the five word lists have a file and a count slot; any other list
     // number would write into a switch slot of SharedSettings.
     const int list = currentList;
-    if (list < kFirstList || list > kLastList) return false;
+    if (list < kFirstList || list > kLastList || !dataFolderUsable()) return false;
     const QString title = QStringLiteral("登録確認");
     if (!m_messages.ask(title, QStringLiteral("項目リストに ") + entryText + QStringLiteral(" を追加しますか？") + QLatin1Char('\r')
                                    + QStringLiteral("※リスト最下部に追加され")))

@@ -28,6 +28,10 @@ void paintBackground(QWidget *w, const QColor &colour);
 // text paints the fallback when one is given (a valid colour), else gives
 // the widget back its designed background.
 void paintBackground(QWidget *w, const QString &bgrColourText, const QColor &fallback = QColor());
+inline void paintBackground(QWidget *w, const char *bgrColourText, const QColor &fallback = QColor())
+{
+    paintBackground(w, QString::fromLatin1(bgrColourText), fallback);
+}
 // The colour a widget's background is painted with.
 QColor backgroundOf(const QWidget *w);
 

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 
 using namespace kpv::excel;
@@ -147,6 +149,62 @@ void BM_FloorCsvToXls(benchmark::State &state)
     }
 }
 
+// The slowest single calls the system can make: a whole .xls sheet (65,536
+// rows of 30 ledger-like columns) written in one block, stored, loaded and
+// read in one block. Their times bound what the call deadline must allow.
+void BM_LargestCalls(benchmark::State &state)
+{
+    BenchState &s = *g_state;
+    const QString file = s.dir->path() + QStringLiteral("/最大.xls");
+    Block full(kMaxRows, 30);
+    for (int r = 0; r < full.rows(); ++r)
+        for (int c = 0; c < full.columns(); ++c)
+            full.at(r, c) = c % 3 == 0 ? CellValue::number(r * 7 + c) : CellValue(QStringLiteral("予備品%1-%2").arg(r).arg(c));
+    using clock = std::chrono::steady_clock;
+    auto seconds = [](clock::time_point t0) { return std::chrono::duration<double>(clock::now() - t0).count(); };
+    double write = 0, store = 0, load = 0, read = 0;
+    for (auto _ : state) {
+        auto book = s.office->createNew();
+        if (!book) {
+            state.SkipWithError("no workbook");
+            return;
+        }
+        Status st = book.value()->setScreenUpdating(false);
+        auto t0 = clock::now();
+        if (st) st = book.value()->firstSheet().writeBlock(1, 1, full);
+        write = std::max(write, seconds(t0));
+        if (st) st = book.value()->setScreenUpdating(true);
+        t0 = clock::now();
+        if (st) st = book.value()->storeAsXls(file);
+        store = std::max(store, seconds(t0));
+        book.value()->close();
+        if (!st) {
+            state.SkipWithError("write or store failed");
+            return;
+        }
+        t0 = clock::now();
+        auto again = s.office->bind(file);
+        load = std::max(load, seconds(t0));
+        if (!again) {
+            state.SkipWithError("load failed");
+            return;
+        }
+        t0 = clock::now();
+        auto back = again.value()->firstSheet().readBlock(Range::of(1, 1, kMaxRows, 30));
+        read = std::max(read, seconds(t0));
+        again.value()->close();
+        if (!back || back->at(kMaxRows - 1, 1) != full.at(kMaxRows - 1, 1)) {
+            state.SkipWithError("read back differs");
+            return;
+        }
+    }
+    state.counters["write_s"] = write;
+    state.counters["store_s"] = store;
+    state.counters["load_s"] = load;
+    state.counters["read_s"] = read;
+}
+
+BENCHMARK(BM_LargestCalls)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_WriteStoreReadLedger)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_WriteLedgerParts)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FloorCsvToXls)->Unit(benchmark::kMillisecond)->Iterations(3);

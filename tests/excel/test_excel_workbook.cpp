@@ -358,3 +358,25 @@ TEST_F(Workbooks, ReadBoundBookIsClosedAndUnlockedAtRelease)
     ASSERT_TRUE(keep(m_office->bind(file)).close());
     m_books.clear();
 }
+
+TEST_F(Workbooks, ABookOpenedReadOnlyIsNotBoundForWriting)
+{
+    const QString file = path(QStringLiteral("在庫品項目.xls"));
+    {
+        Workbook &book = keep(m_office->createNew());
+        ASSERT_TRUE(book.storeAsXls(file));
+        ASSERT_TRUE(book.close());
+        m_books.clear();
+    }
+    // Another PC holds the book: the office opens it read-only for a reader.
+    QFile lock(path(QStringLiteral(".~lock.在庫品項目.xls#")));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write("someone,someone,other-pc,09.12.2026 10:00,file:///C:/Users/someone/AppData/Roaming/LibreOffice/4;");
+    lock.close();
+    auto reader = m_office->bind(file);
+    ASSERT_TRUE(reader.ok()) << reader.failure().detail.toStdString();
+    EXPECT_EQ(m_office->bind(file, Spreadsheet::Access::Write).kind(), FailureKind::InUse);
+    reader.value().reset();
+    EXPECT_FALSE(m_office->isOpen(file));
+    EXPECT_TRUE(lock.exists()) << "the other PC's lock is left alone";
+}

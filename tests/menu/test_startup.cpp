@@ -219,3 +219,69 @@ TEST(Startup, MissingWordListWithACountIsCreatedEmptyAndCountedZero)
     EXPECT_TRUE(QFileInfo::exists(c->folder + FirstStart::pickListFileName(4)));
     EXPECT_EQ(readSlots(c->sharedFile()).value(5), "0");
 }
+
+TEST(Startup, UnusableDataFolderIsTheWrongDataFolder)
+{
+    // Nothing may appear in the folder the program was started from.
+    World w;
+    const QString here = w.path("started-here");
+    QDir().mkpath(here);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(here);
+    int n = 0;
+    for (const QString &slot1 : {QString(), QStringLiteral("/"), QStringLiteral("data/"), QStringLiteral("x")}) {
+        for (bool yes : {false, true}) {
+            auto c = w.client(QStringLiteral("client%1").arg(++n));
+            SettingsSlots cs;
+            cs.set(1, slot1);
+            writeSettingsFile(c->clientFile(), cs);
+            c->messages.answer(yes);
+            StartupSequence::run(c->d, kToday);
+            c->d.openLedger();
+            c->d.loadPickLists();
+            ASSERT_GE(c->messages.count(), 1) << slot1.toStdString();
+            EXPECT_TRUE(c->messages.log().front().text.contains(u"データフォルダー位置がおかしいです。"_qs)) << slot1.toStdString();
+            EXPECT_EQ(c->d.dataFolder, yes ? c->folder : slot1) << slot1.toStdString();
+            EXPECT_EQ(QFileInfo::exists(c->sharedFile()), yes) << slot1.toStdString();
+        }
+    }
+    EXPECT_EQ(QDir(here).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    QDir::setCurrent(before);
+}
+
+TEST(Startup, StopMarkStaysWhenTheDataFolderCouldNotBeRead)
+{
+    World w;
+    auto c = w.client();
+    const QString server = w.path("server/");
+    QDir().mkpath(server);
+    writeSlots(server + names::sharedSettings(), {{1, u"1"}});
+    SettingsSlots cs;
+    cs.set(client::kDataFolder, server);
+    cs.set(client::kAdministrator, "1");
+    cs.set(client::kStopMark, "1 "); // edited by hand: still on
+    writeSettingsFile(c->clientFile(), cs);
+    // The server is out: "いいえ" to the wrong-data-folder question.
+    QDir(server).removeRecursively();
+    c->messages.answerNo();
+    StartupSequence::run(c->d, kToday);
+    EXPECT_TRUE(readSlots(c->clientFile()).isOn(client::kStopMark));
+    // "はい" moves the client to its own folder: no word about the server's stop either.
+    c->messages.answerYes();
+    StartupSequence::run(c->d, kToday);
+    EXPECT_EQ(c->d.dataFolder, c->folder);
+    EXPECT_TRUE(readSlots(c->clientFile()).isOn(client::kStopMark));
+}
+
+TEST(Startup, ProgramFolderTheSettingsCannotHoldIsToldOnce)
+{
+    World w;
+    auto c = w.client(QStringLiteral("jos\u00e9"));
+    StartupSequence::run(c->d, kToday);
+    ASSERT_EQ(c->messages.count(), 1);
+    EXPECT_TRUE(c->messages.last().text.startsWith(c->folder));
+    EXPECT_TRUE(c->messages.last().text.contains(QStringLiteral("\u00e9")));
+    EXPECT_FALSE(QFileInfo::exists(c->clientFile())); // never a wrong path on disk
+    EXPECT_EQ(c->d.dataFolder, c->folder);
+    EXPECT_TRUE(QFileInfo::exists(c->sharedFile())); // the program still runs on its folder
+}

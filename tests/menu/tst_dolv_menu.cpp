@@ -77,6 +77,14 @@ private slots:
         QVERIFY(!get(menu.get(), "Picture1")->autoFillBackground()); // designed background
         QCOMPARE(get<QComboBox>(menu.get(), "Combo5")->count(), 10);
         QCOMPARE(get<QComboBox>(menu.get(), "Combo1")->count(), 80);
+        // Switch boxes that are off are white, never the panel showing through.
+        for (const char *box : {"Label34", "Label21", "Label33"}) {
+            QVERIFY2(get(menu.get(), box)->autoFillBackground(), box);
+            QVERIFY2(colourOf(menu.get(), box) == ui::switchOffColour(), box);
+        }
+        auto *password = get<QLineEdit>(menu.get(), "Text7");
+        QTest::keyClicks(password, QStringLiteral("12"));
+        QCOMPARE(password->displayText(), QStringLiteral("**"));
     }
 
     void preparedSwitchesArePainted()
@@ -310,6 +318,34 @@ private slots:
         QVERIFY(host.menu()->isVisible());
         QCOMPARE(f.c->d.subScreenOpened, 1);
         delete host.menu();
+    }
+
+    void registeredScreenCanEndTheProgram()
+    {
+        Fixture f;
+        int quits = 0;
+        MenuHost host(f.c->d, nullptr, [&] { ++quits; });
+        QPointer<QWidget> built;
+        Dolvb *given = nullptr;
+        std::function<void()> endProgram;
+        host.registerScreen(Screen::Settings, [&](ScreenServices &s) {
+            given = &s.d;
+            endProgram = s.endProgram;
+            built = new QWidget;
+            return built.data();
+        });
+        host.showMenu();
+        click(host.menu(), "Command2");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(built && built->isVisible());
+        QCOMPARE(built->objectName(), QStringLiteral("form2"));
+        QCOMPARE(given, &f.c->d);
+        endProgram(); // e.g. all clients stopped: the menu must not come back
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(built.isNull());
+        QVERIFY(!host.menu());
+        QCOMPARE(quits, 1);
     }
 
     void explanations()

@@ -183,41 +183,6 @@ namespace {
 
 using SettingsChanges = Fixture;
 
-QList<QByteArray> linesOf(const QByteArray &b) { return b.split('\n'); }
-
-TEST_F(SettingsChanges, OnlyTheGivenSlotsChangeOnTheFileAsItIsNow)
-{
-    ASSERT_TRUE(copyFixture("ledger30", data));
-    const QString path = data + names::sharedSettings();
-    const QByteArray original = bytesOf(path);
-    db.clientSettings.set(1, data);
-    ASSERT_TRUE(db.loadSharedSettings());
-
-    // Another client stops all clients and renames an item after this one loaded.
-    Dolvb other(messages, pointer);
-    other.clientFolder = client;
-    other.dataFolder = data;
-    other.clientSettings.set(1, data);
-    ASSERT_TRUE(other.changeSharedSettings({{1, "1"}, {15, QStringLiteral("部品名")}}));
-
-    // This client's copy is stale; its change keeps theirs.
-    ASSERT_TRUE(db.changeSharedSettings({{21, " 1 "}}));
-    EXPECT_EQ(db.sharedSettings.value(21), "1");
-    SettingsSlots now;
-    ASSERT_EQ(readSettingsFile(path, now), 50);
-    EXPECT_EQ(now.value(1), "1");
-    EXPECT_EQ(now.value(15), QStringLiteral("部品名"));
-    EXPECT_EQ(now.value(21), "1");
-    const QList<QByteArray> before = linesOf(original), after = linesOf(bytesOf(path));
-    ASSERT_EQ(before.size(), after.size());
-    for (int i = 0; i < before.size(); ++i)
-        if (i != 0 && i != 14 && i != 20) {
-            EXPECT_EQ(after[i], before[i]) << "line " << i + 1;
-        }
-    EXPECT_EQ(messages.count(), 0);
-    EXPECT_EQ(QDir(data).entryList({"*.lock"}, QDir::Files), QStringList());
-}
-
 TEST_F(SettingsChanges, ValuesTheFilesCannotHoldAreRefusedAndNothingIsWritten)
 {
     db.clientSettings.set(1, client);

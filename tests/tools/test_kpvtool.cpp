@@ -1,5 +1,6 @@
 // kpvtool on the fixture folder and on damaged copies of it.
 #include "storage/file_names.h"
+#include "storage/settings_store.h"
 
 #include "temp_folder.h"
 
@@ -93,6 +94,16 @@ TEST(Kpvtool, CheckExitCodes)
                                  "record 5: field 1 does not decode", "record 6: stock 999 differs",
                                  "Ma在庫品基礎.dat: ", "Mb在庫品05.dat: 2 lines, fewer than its count 6"})
         EXPECT_TRUE(out.contains(QString::fromUtf8(expected))) << expected << "\n" << out.toStdString();
+
+    // A missing list file with no words still stops the loading of the lists after it.
+    SettingsSlots settings;
+    ASSERT_TRUE(copyFixture("ledger30", tmp.path()));
+    readSettingsFile(d + names::sharedSettings(), settings);
+    settings.set(3, "0");
+    ASSERT_TRUE(writeSettingsFile(d + names::sharedSettings(), settings));
+    ASSERT_TRUE(QFile::remove(d + "Mb在庫品02.dat"));
+    const QString missing = QString::fromUtf8(kpvtool({"check", d}).out);
+    EXPECT_TRUE(missing.contains(QStringLiteral("Mb在庫品02.dat: missing, count 0; lists 3 to 6 are not loaded"))) << missing.toStdString();
 }
 
 } // namespace

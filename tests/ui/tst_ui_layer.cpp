@@ -112,6 +112,17 @@ private slots:
         QCOMPARE(backgroundOf(&box), QColor(255, 128, 128));
     }
 
+    void screenBackgroundFromTheColourInForce()
+    {
+        QWidget screen;
+        paintBackground(&screen, QStringLiteral("&H00E6D8AD"));
+        QCOMPARE(backgroundOf(&screen), QColor(173, 216, 230));
+        paintBackground(&screen, QString(), QColor(1, 2, 3)); // no colour chosen: the designed one
+        QCOMPARE(backgroundOf(&screen), QColor(1, 2, 3));
+        paintBackground(&screen, "bad");
+        QVERIFY(!screen.autoFillBackground());
+    }
+
     void messageTextKeepsLines()
     {
         QCOMPARE(QtMessages::displayText(QStringLiteral("a\rb\r\nc")), QStringLiteral("a\nb\nc"));

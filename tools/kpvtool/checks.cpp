@@ -2,6 +2,7 @@
 
 #include "storage/codepage.h"
 #include "storage/file_names.h"
+#include "storage/settings_slots.h"
 #include "storage/files.h"
 #include "storage/ledger_file.h"
 #include "storage/numbers.h"
@@ -144,15 +145,21 @@ CheckResult checkDataFolder(const QString &dataFolderIn)
         if (lines < SettingsSlots::kSlots) add(QStringLiteral("%1: %2 lines instead of 50").arg(name).arg(lines));
     }
 
-    // Pick-lists: the count in SharedSettings slot n + 1 against the lines of the file.
+    // Word lists: the count slot of each list against the lines of its file.
+    // The program loads the lists in order and stops at the first file it
+    // cannot read, so a missing file matters when its list has words or
+    // when lists follow it.
     SettingsSlots shared;
     readSettingsFile(folder + names::sharedSettings(), shared);
     for (int n = 2; n <= 6; ++n) {
         const QString name = names::pickListPrefix() + QString::number(n).rightJustified(2, u'0') + QStringLiteral(".dat");
-        const int count = int(shared.number(n + 1));
+        const int count = int(shared.number(slot::shared::pickListCount(n)));
         QByteArray p;
         if (!readWholeFile(folder + name, p)) {
-            if (count > 0) add(QStringLiteral("%1: missing, count %2").arg(name).arg(count));
+            if (n < 6)
+                add(QStringLiteral("%1: missing, count %2; lists %3 to 6 are not loaded after it").arg(name).arg(count).arg(n + 1));
+            else if (count > 0)
+                add(QStringLiteral("%1: missing, count %2").arg(name).arg(count));
             continue;
         }
         QuotedLineReader reader(cp932::decodeAll(p));
