@@ -5,6 +5,8 @@
 #include "excel/libreoffice.h"
 #include "import/form10.h"
 #include "ledger/form11.h"
+#include "ledger/workbook_commands.h"
+#include "menu/common_documents.h"
 #include "menu/menu_host.h"
 #include "settings/form2.h"
 #include "storage/dolvb.h"
@@ -42,11 +44,19 @@ int main(int argc, char *argv[])
     kpv::excel::LibreOffice office;
 
     kpv::menu::MenuHost host(dolvb, &office);
+    // The monthly buttons explain themselves once per run of the program.
+    kpv::ledger::MonthlyExplained monthlyExplained;
     // Each work screen registers its window here.
-    host.registerScreen(kpv::menu::Screen::Ledger, [](kpv::menu::ScreenServices &s) { return new kpv::ledger::Form11(s); });
+    host.registerScreen(kpv::menu::Screen::Ledger, [&monthlyExplained](kpv::menu::ScreenServices &s) {
+        auto *form = new kpv::ledger::Form11(s);
+        new kpv::ledger::WorkbookCommands(*form, s.spreadsheet, monthlyExplained);
+        return form;
+    });
     host.registerScreen(kpv::menu::Screen::Settings,
                         [](kpv::menu::ScreenServices &s) { return new kpv::settings::Form2(s.d, s.spreadsheet); });
     host.registerScreen(kpv::menu::Screen::Import, [](kpv::menu::ScreenServices &s) { return new kpv::import::Form10(s); });
+    host.registerScreen(kpv::menu::Screen::CommonDocuments,
+                        [](kpv::menu::ScreenServices &s) { return new kpv::menu::CommonDocuments(s); });
     host.showMenu();
     return app.exec();
 }

@@ -5,11 +5,14 @@
 #include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
@@ -62,6 +65,38 @@ Status LoWorkbook::setEnableEvents(bool on)
     // run a macro; the setting is kept for the callers' symmetry.
     m_events = on;
     return guarded(m_session.get(), "setEnableEvents", [&] { m_model->getURL(); });
+}
+
+Result<int> LoWorkbook::sheetCount()
+{
+    sal_Int32 n = 0;
+    Status s = guarded(m_session.get(), "sheetCount", [&] {
+        Reference<css::sheet::XSpreadsheetDocument> doc(m_model, UNO_QUERY_THROW);
+        n = Reference<css::container::XIndexAccess>(doc->getSheets(), UNO_QUERY_THROW)->getCount();
+    });
+    if (!s) return s.failure();
+    return int(n);
+}
+
+Result<Worksheet *> LoWorkbook::sheet(int n)
+{
+    if (n == 1) return static_cast<Worksheet *>(&m_sheet);
+    Result<int> count = sheetCount();
+    if (!count.ok()) return count.failure();
+    if (n < 1 || n > count.value()) return Failure{FailureKind::OutsideSheet, QStringLiteral("no worksheet %1").arg(n)};
+    auto &slot = m_others[n];
+    if (!slot) slot = std::make_unique<LoWorksheet>(m_session, m_model, n - 1);
+    return static_cast<Worksheet *>(slot.get());
+}
+
+Status LoWorkbook::insertSheet(int n, const QString &sheetName)
+{
+    Status s = guarded(m_session.get(), "insertSheet", [&] {
+        Reference<css::sheet::XSpreadsheetDocument> doc(m_model, UNO_QUERY_THROW);
+        doc->getSheets()->insertNewByName(ou(sheetName), sal_Int16(n - 1));
+    });
+    m_others.clear(); // positions moved
+    return s;
 }
 
 Status LoWorkbook::activateFirstSheet()

@@ -4,6 +4,7 @@
 
 #include "excel/lo_worksheet.h"
 
+#include <map>
 #include <memory>
 
 namespace kpv::excel {
@@ -32,6 +33,9 @@ public:
 
     QString path() const override { return m_path; }
     Worksheet &firstSheet() override { return m_sheet; }
+    Result<int> sheetCount() override;
+    Result<Worksheet *> sheet(int n) override;
+    Status insertSheet(int n, const QString &sheetName) override;
 
     Status setScreenUpdating(bool on) override;
     Status setEnableEvents(bool on) override;
@@ -51,6 +55,7 @@ private:
     Reference<css::frame::XModel> m_model;
     QString m_path;
     LoWorksheet m_sheet;
+    std::map<int, std::unique_ptr<LoWorksheet>> m_others; // Worksheets(n), n > 1
     bool m_screenUpdating = true;
     bool m_loweredAdjust = false;
     bool m_events = true;

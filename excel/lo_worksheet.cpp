@@ -433,7 +433,7 @@ Reference<css::sheet::XSpreadsheet> LoWorksheet::sheet()
     if (!m_sheet.is()) {
         Reference<css::sheet::XSpreadsheetDocument> doc(m_model, UNO_QUERY_THROW);
         Reference<css::container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
-        m_sheet.set(sheets->getByIndex(0), UNO_QUERY_THROW);
+        m_sheet.set(sheets->getByIndex(m_index), UNO_QUERY_THROW);
     }
     return m_sheet;
 }

@@ -23,8 +23,9 @@ Status checkRange(const Range &range);
 
 class LoWorksheet : public Worksheet {
 public:
-    LoWorksheet(std::shared_ptr<Session> session, Reference<css::frame::XModel> model)
-        : m_session(std::move(session)), m_model(std::move(model))
+    // index: the sheet's position, from 0.
+    LoWorksheet(std::shared_ptr<Session> session, Reference<css::frame::XModel> model, int index = 0)
+        : m_session(std::move(session)), m_model(std::move(model)), m_index(index)
     {
     }
 
@@ -66,6 +67,7 @@ private:
     Reference<css::frame::XModel> m_model;
     Reference<css::sheet::XSpreadsheet> m_sheet;
     sal_Int32 m_textKey = -1;
+    int m_index = 0;
 };
 
 } // namespace kpv::excel

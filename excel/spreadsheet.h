@@ -221,6 +221,13 @@ public:
     virtual QString path() const = 0;
     // Worksheets(1): all outputs and imports use only the first worksheet.
     virtual Worksheet &firstSheet() = 0;
+    // Worksheets(n), n from 1 (1 is the first sheet); OutsideSheet when the
+    // book has no such sheet. A long ledger continues on further sheets.
+    virtual Result<int> sheetCount() = 0;
+    virtual Result<Worksheet *> sheet(int n) = 0;
+    // A new empty worksheet named sheetName at position n (from 1); the
+    // sheets from n on move one place up.
+    virtual Status insertSheet(int n, const QString &sheetName) = 0;
 
     // Application.ScreenUpdating: off before writing, on when done. While it
     // is off the application does not repaint and does not refit row heights.

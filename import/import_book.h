@@ -29,6 +29,7 @@ public:
     // False (the user was told) when the book is missing or cannot be opened.
     bool open(const QString &path);
     excel::Worksheet &sheet() { return m_book->firstSheet(); }
+    excel::Workbook &workbook() { return *m_book; }
     // Tells the user the failure of a read.
     void report(const excel::Failure &failure);
     // Ends the reading (also done at destruction).

@@ -3,8 +3,9 @@
 //
 // Ledger book: the start month in O4; items from row 5 on, two rows each (the
 // receipts row, which also carries the item's fields, then the issues row),
-// columns C to AD. Word-list book: the five word lists in columns B to F,
-// words from row 5 downwards. Only the first worksheet is read.
+// columns C to AD; a ledger longer than one sheet goes on on the following
+// sheets. Word-list book: the five word lists in columns B to F,
+// words from row 5 downwards, first worksheet only.
 
 #include <QString>
 

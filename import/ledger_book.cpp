@@ -91,14 +91,12 @@ private:
 
 } // namespace
 
-excel::Result<LedgerBookContent> readLedgerBook(excel::Worksheet &sheet, bool readStartOfUse, int maxItems)
-{
-    LedgerBookContent content;
-    auto o4 = sheet.readBlock(Range::cell(kStartMonthRow, kStartMonthCol));
-    if (!o4.ok()) return o4.failure();
-    content.startMonth = cleanText(o4->at(0, 0).text()).left(kStartMonthLength);
-    content.check.quotedValue(kStartMonthRow, kStartMonthCol, content.startMonth, kStartMonthLength * 2);
+namespace {
 
+// Reads the items of one sheet into content. True when the items ran to the
+// sheet's last row (the ledger may go on on the next sheet).
+excel::Result<bool> readItems(excel::Worksheet &sheet, bool readStartOfUse, int maxItems, LedgerBookContent &content)
+{
     // Rows below the last used one are not read (the issues row of an item
     // on the last used row is read with it); when the sheet cannot tell,
     // blocks are read until the first empty name.
@@ -110,16 +108,50 @@ excel::Result<LedgerBookContent> readLedgerBook(excel::Worksheet &sheet, bool re
         if (!block.ok()) return block.failure();
         ItemReader reader(block.value(), first, content.check);
         for (int r = 0; r + 1 < block->rows(); r += 2) {
-            if (reader.nameEmpty(r)) return content;
+            if (reader.nameEmpty(r)) return false;
             if (int(content.records.size()) >= maxItems) {
                 content.overCapacity = true;
-                return content;
+                return false;
             }
             content.records.emplace_back();
             reader.read(r, readStartOfUse, content.records.back());
         }
     }
-    return content; // the sheet's last row reached
+    return end == kLastSheetRow; // the sheet's last row reached
+}
+
+} // namespace
+
+excel::Result<LedgerBookContent> readLedgerBook(excel::Worksheet &sheet, bool readStartOfUse, int maxItems)
+{
+    LedgerBookContent content;
+    auto o4 = sheet.readBlock(Range::cell(kStartMonthRow, kStartMonthCol));
+    if (!o4.ok()) return o4.failure();
+    content.startMonth = cleanText(o4->at(0, 0).text()).left(kStartMonthLength);
+    content.check.quotedValue(kStartMonthRow, kStartMonthCol, content.startMonth, kStartMonthLength * 2);
+    auto full = readItems(sheet, readStartOfUse, maxItems, content);
+    if (!full.ok()) return full.failure();
+    return content;
+}
+
+excel::Result<LedgerBookContent> readLedgerBook(excel::Workbook &book, bool readStartOfUse, int maxItems)
+{
+    auto content = readLedgerBook(book.firstSheet(), readStartOfUse, maxItems);
+    if (!content.ok()) return content;
+    // A ledger longer than one sheet goes on on the next sheet, in the same
+    // layout, as long as each sheet is filled to its last row.
+    const int lastRow = kFirstRow + 2 * int(content->records.size()) - 1;
+    if (lastRow + 1 < kLastSheetRow || content->overCapacity) return content;
+    auto count = book.sheetCount();
+    if (!count.ok()) return count.failure();
+    for (int n = 2; n <= count.value(); ++n) {
+        auto sheet = book.sheet(n);
+        if (!sheet.ok()) return sheet.failure();
+        auto full = readItems(*sheet.value(), readStartOfUse, maxItems, content.value());
+        if (!full.ok()) return full.failure();
+        if (!full.value()) break;
+    }
+    return content;
 }
 
 } // namespace kpv::import

@@ -29,6 +29,10 @@ struct LedgerBookContent {
 // Reads the first worksheet. maxItems: the most items that may be written;
 // an item beyond it only sets overCapacity.
 excel::Result<LedgerBookContent> readLedgerBook(excel::Worksheet &sheet, bool readStartOfUse, int maxItems);
+// The whole book: after a first sheet filled to its last row the items go on
+// on the following sheets (same layout, from row 5), each read while the one
+// before it was full. The start month is read from the first sheet only.
+excel::Result<LedgerBookContent> readLedgerBook(excel::Workbook &book, bool readStartOfUse, int maxItems);
 
 // The achievement rate of a total against its plan: the integer part of
 // 1000 x total / planned (tenths of a percent) as decimal text; empty when

@@ -26,7 +26,7 @@ LedgerImport::Result LedgerImport::run(const QString &folder, const Progress &pr
         BusyGuard busy(m_d.pointer());
         ImportBook book(m_office, messages);
         if (!book.open(folder + ledgerBookName())) return Result::Failed;
-        auto read = readLedgerBook(book.sheet(), m_d.sharedSettings.isOn(kStartOfUseSlot), m_d.ledgerCapacity - 1);
+        auto read = readLedgerBook(book.workbook(), m_d.sharedSettings.isOn(kStartOfUseSlot), m_d.ledgerCapacity - 1);
         if (!read.ok()) {
             book.finish();
             book.report(read.failure());

@@ -49,7 +49,21 @@ bool FirstStart::setUpSharedSettings(Dolvb &d, QDate today)
     for (int i = 0; i < 6; ++i) fresh.set(shared::kFirstItemLabel + i, QString::fromUtf16(kLabels[i]));
     fresh.set(shared::kStartMonth, businessYearApril(today));
     d.sharedSettings = fresh;
-    return d.saveSharedSettings();
+    const bool saved = d.saveSharedSettings();
+    setUpDailyBook(d, d.clientFolder);
+    return saved;
+}
+
+bool FirstStart::setUpDailyBook(const Dolvb &d, const QString &dataFolder)
+{
+    if (dataFolder.size() < 2 || !QFileInfo(dataFolder).isDir()) return false;
+    QDir data(dataFolder);
+    data.mkpath(names::ledgerBooksFolder());
+    data.mkpath(names::materialsFolder());
+    const QString book = names::materialsFolder() + QStringLiteral("/Mb入出庫月報.xls");
+    if (QFileInfo::exists(dataFolder + book)) return true;
+    const QString blank = d.clientFolder + names::templatesFolder() + QStringLiteral("/Mb入出庫月報.xls");
+    return QFileInfo::exists(blank) && QFile::copy(blank, dataFolder + book);
 }
 
 int FirstStart::setUpPickLists(Dolvb &d)

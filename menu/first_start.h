@@ -28,6 +28,13 @@ public:
     // what the load left in memory). True when it was created.
     static bool setUpSharedSettings(Dolvb &d, QDate today);
 
+    // A data folder's workbook folders ("M在庫資料", "M在庫台帳") when
+    // missing, and the daily receipts/issues book "M在庫資料/Mb入出庫月報.xls"
+    // copied from the program folder's blank when missing. Done for a new
+    // stand-alone folder and by the settings screen for a new data folder.
+    // True when the book is there afterwards.
+    static bool setUpDailyBook(const Dolvb &d, const QString &dataFolder);
+
     // Creates the pick-list files missing from an existing data folder that
     // has its SharedSettings file, as empty lists (a count that says
     // otherwise is set to "0" and saved). Returns the number of files created.

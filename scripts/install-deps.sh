@@ -14,6 +14,8 @@ PACKAGES=(
   libfreexl-dev
   # Japanese screen font, a display for screenshots and headless runs
   fonts-ipafont-gothic xvfb xauth x11-apps imagemagick
+  # the README's picture of a ledger workbook (PDF page to PNG)
+  poppler-utils
 )
 
 missing=()

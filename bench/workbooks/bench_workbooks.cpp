@@ -1,0 +1,208 @@
+// The ledger workbook of a generated ledger (12,000 and 50,009 items; write
+// and store) against the floor, the office's own conversion of the same cells
+// from CSV to .xls; and the monthly import of 1,000 item-months including
+// the start of the office. The output runs share one headless office.
+
+#include "excel/create_from_template.h"
+#include "excel/ledger_output.h"
+#include "excel/libreoffice.h"
+#include "excel/monthly_import.h"
+#include "storage/dolvb.h"
+#include "storage/file_names.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+using namespace kpv;
+using namespace kpv::excel;
+using namespace kpv::workbooks;
+
+namespace {
+
+struct Silent : Messages {
+    bool ask(const QString &, const QString &) override { return true; }
+    void tell(const QString &, const QString &text) override { last = text; }
+    QString last;
+};
+
+LibreOfficeOptions ownOffice()
+{
+    LibreOfficeOptions o = LibreOfficeOptions::fromEnvironment();
+    o.external = false;
+    o.pipeName.clear();
+    o.headless = true;
+    return o;
+}
+
+std::vector<LedgerRecord> generated(int n)
+{
+    std::vector<LedgerRecord> out(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        LedgerRecord &r = out[size_t(i)];
+        r.setField(0, QStringLiteral("%1").arg(i + 1, 6, 10, QLatin1Char('0')));
+        r.setField(1, QStringLiteral("ベアリング　品%1").arg(i));
+        r.setField(2, QStringLiteral("内径25×外径52×幅15"));
+        r.setField(3, QStringLiteral("日本精工"));
+        r.setField(4, QStringLiteral("第2倉庫 棚B-%1").arg(i % 40));
+        r.setField(5, QString::number(1200 + i % 500));
+        r.setField(7, QStringLiteral("個"));
+        r.setField(8, QString::number(i % 17));
+        r.setField(9, QStringLiteral("5"));
+        r.setField(10, QString::number(i % 30)); // some zero, some below proper
+        for (int m = 1; m <= 12; ++m) {
+            r.setCell(1, m, QString::number((i + m) % 9));
+            r.setCell(2, m, QString::number((i + 2 * m) % 7));
+        }
+        r.setCell(1, 13, QStringLiteral("48"));
+        r.setCell(2, 13, QStringLiteral("36"));
+        r.setCell(1, 14, QStringLiteral("60"));
+        r.setCell(1, 15, QStringLiteral("800"));
+        r.setLineEnd();
+    }
+    return out;
+}
+
+struct Folder {
+    QTemporaryDir tmp;
+    Silent messages;
+    NoBusyPointer pointer;
+    Dolvb d{messages, pointer};
+
+    explicit Folder(const std::vector<LedgerRecord> &records)
+    {
+        const QString root = tmp.path() + QLatin1Char('/');
+        d.clientFolder = d.dataFolder = root;
+        d.clientSettings.set(1, root);
+        d.sharedSettings.set(9, QStringLiteral("2025/04"));
+        d.buildItemLabels();
+        QDir(root).mkpath(names::templatesFolder());
+        QDir(root).mkpath(names::ledgerBooksFolder());
+        QDir(root).mkpath(names::materialsFolder());
+        QFile::copy(ExcelTemplatePath(QStringLiteral(KPV_APP_DIR)), ExcelTemplatePath(root));
+        QFile f(d.ledgerPath());
+        f.open(QIODevice::WriteOnly);
+        for (const LedgerRecord &r : records) f.write(r.data(), LedgerRecord::kSize);
+        f.close();
+    }
+};
+
+LibreOffice *g_office = nullptr;
+
+void BM_LedgerOutput(benchmark::State &state)
+{
+    Folder folder(generated(int(state.range(0))));
+    int day = 0;
+    for (auto _ : state) {
+        const QDate date = QDate(2026, 1, 1).addDays(day++);
+        LedgerOutput out(folder.d, *g_office);
+        out.setShowResult(false);
+        if (out.run(nullptr, date) != LedgerOutput::Outcome::Written) {
+            state.SkipWithError(qPrintable(QStringLiteral("output failed: ") + folder.messages.last));
+            return;
+        }
+        state.PauseTiming();
+        if (auto book = g_office->bind(LedgerOutput::outputPath(folder.d.dataFolder, date)); book.ok()) book.value()->close();
+        state.ResumeTiming();
+    }
+    state.counters["items"] = double(state.range(0));
+}
+
+// The floor: the same cells, one CSV per sheet, loaded and stored as .xls.
+void BM_FloorCsvToXls(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    const auto records = generated(n);
+    QTemporaryDir dir;
+    QStringList csvs;
+    for (int first = 0; first < n; first += kItemsPerSheet) {
+        const Block b = ledgerItemsBlock(records, size_t(first), size_t(std::min(kItemsPerSheet, n - first)));
+        QString text;
+        for (int r = 0; r < b.rows(); ++r) {
+            for (int c = 0; c < b.columns(); ++c) {
+                if (c) text += QLatin1Char(',');
+                text += QLatin1Char('"') + b.at(r, c).text() + QLatin1Char('"');
+            }
+            text += QLatin1Char('\n');
+        }
+        csvs << dir.path() + QStringLiteral("/part%1.csv").arg(csvs.size());
+        QFile f(csvs.back());
+        f.open(QIODevice::WriteOnly);
+        f.write(text.toUtf8());
+    }
+    for (auto _ : state) {
+        for (const QString &csv : csvs) {
+            auto book = g_office->bind(csv);
+            if (!book.ok()) {
+                state.SkipWithError("csv not loaded");
+                return;
+            }
+            Status st = book.value()->storeAsXls(csv + QStringLiteral(".xls"));
+            book.value()->close();
+            if (!st) state.SkipWithError("store failed");
+        }
+    }
+}
+
+// 1,000 item-months into a ledger of 1,000 items, the office started anew.
+void BM_MonthlyImport1000(benchmark::State &state)
+{
+    Folder folder(generated(1000));
+    {
+        auto book = g_office->createNew();
+        Block b(2000, 6); // B..G
+        for (int i = 0; i < 1000; ++i) {
+            b.at(2 * i, 0) = CellValue(QStringLiteral("2025/%1").arg(4 + i % 9, 2, 10, QLatin1Char('0')));
+            b.at(2 * i, 1) = CellValue(QStringLiteral("%1").arg(i + 1, 6, 10, QLatin1Char('0')));
+            b.at(2 * i, 5) = CellValue::number(3);
+            b.at(2 * i + 1, 5) = CellValue::number(1);
+        }
+        book.value()->firstSheet().setTextFormatAllCells();
+        book.value()->firstSheet().writeBlock(4, 2, b);
+        book.value()->storeAsXls(dailyBookPath(folder.d.dataFolder));
+        book.value()->close();
+    }
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        LibreOffice office(ownOffice());
+        office.start();
+        state.counters["start_ms"] = double(timer.elapsed());
+        MonthlyImport run(folder.d, office);
+        const bool ok = run.run() == MonthlyImport::Outcome::Completed && run.report().imported + run.report().skipped == 1000;
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9); // ending the office is not counted
+        if (!ok) {
+            state.SkipWithError(qPrintable(QStringLiteral("import failed: ") + folder.messages.last));
+            return;
+        }
+    }
+}
+
+BENCHMARK(BM_LedgerOutput)->Arg(12000)->Arg(50009)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_FloorCsvToXls)->Arg(12000)->Arg(50009)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_MonthlyImport1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    auto office = std::make_unique<LibreOffice>(ownOffice());
+    if (Status s = office->start(); !s) {
+        std::fprintf(stderr, "bench_workbooks: no office: %s\n", qPrintable(s.failure().detail));
+        return 1;
+    }
+    g_office = office.get();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_office = nullptr;
+    office.reset(); // ends the office
+    return 0;
+}

@@ -1,0 +1,264 @@
+#include "excel/ledger_output.h"
+
+#include "excel/create_from_template.h"
+#include "excel/failure.h"
+#include "import/import_books.h"
+#include "ledger/list_format.h"
+#include "storage/dolvb.h"
+#include "storage/file_names.h"
+#include "storage/files.h"
+#include "storage/messages.h"
+#include "storage/numbers.h"
+#include "storage/text.h"
+
+namespace kpv::workbooks {
+
+using namespace import::ledger_book;
+using excel::Block;
+using excel::CellValue;
+using excel::Range;
+using excel::Status;
+
+namespace {
+
+constexpr int kColumns = kLastCol - kFirstCol + 1; // C..AD
+constexpr int kTitleRow = 1;
+constexpr int kDateRow = 2;
+constexpr int kHeadingRow = 3;
+constexpr int kMonthRow = 4;
+
+constexpr int kHeadingColour = 0xF0E0C0;  // light blue (red C0, green E0, blue F0)
+constexpr int kShadeColour = 0x808080;    // grey, shaded at 50 %
+constexpr int kZeroFrameColour = 0x000080; // dark red
+constexpr int kGridColour = 0x808080;
+
+int at(int col) { return col - kFirstCol; }
+
+QString labelOr(const QString &label, const char *fallback)
+{
+    const QString l = cleanText(label);
+    return l.isEmpty() ? QString::fromUtf8(fallback) : l;
+}
+
+// Runs of consecutive items with the same warning.
+struct Run {
+    int first = 0; // item index on the sheet
+    int count = 0;
+};
+
+} // namespace
+
+QString continuationSheetName(int n) { return QStringLiteral("在庫品台帳") + QString::number(n); }
+
+StockWarning stockWarning(const LedgerRecord &rec)
+{
+    const QString stock = rec.field(10);
+    if (stock.isEmpty()) return StockWarning::None;
+    const double s = leadingNumber(stock);
+    if (s == 0) return StockWarning::Zero;
+    if (s < rec.fieldNumber(9)) return StockWarning::BelowProper;
+    return StockWarning::None;
+}
+
+Block ledgerItemsBlock(const std::vector<LedgerRecord> &records, size_t first, size_t count)
+{
+    Block b(int(count) * 2, kColumns);
+    for (size_t i = 0; i < count; ++i) {
+        const LedgerRecord &rec = records[first + i];
+        const int r = int(i) * 2;
+        for (int n = 0; n <= 10; ++n) b.at(r, at(kFirstCol + n)) = CellValue(rec.field(n));
+        b.at(r, at(kStartMonthCol)) = CellValue(QStringLiteral("入庫"));
+        b.at(r + 1, at(kStartMonthCol)) = CellValue(QStringLiteral("出庫"));
+        for (int line = 1; line <= 2; ++line) {
+            const int row = r + line - 1;
+            for (int m = 1; m <= 12; ++m) b.at(row, at(kFirstMonthCol + m - 1)) = CellValue(rec.cell(line, m));
+            b.at(row, at(kTotalCol)) = CellValue(rec.cell(line, 13));
+            b.at(row, at(kPlannedCol)) = CellValue(rec.cell(line, 14));
+            b.at(row, at(kRateCol)) = CellValue(ledger::rateText(rec.cell(line, 15)));
+        }
+        b.at(r, at(kStartOfUseCol)) = CellValue(rec.field(kStartOfUseField));
+    }
+    return b;
+}
+
+Block ledgerTitleBlock(const std::array<QString, 21> &labels, const QString &startMonth, const QDate &today)
+{
+    Block b(kMonthRow, kColumns);
+    auto head = [&](int col, const QString &text) { b.at(kHeadingRow - 1, at(col)) = CellValue(text); };
+    b.at(kTitleRow - 1, 0) = CellValue(QStringLiteral("在庫品台帳"));
+    b.at(kDateRow - 1, 0) = CellValue(QStringLiteral("出力日　") + today.toString(QStringLiteral("yyyy/MM/dd")));
+    head(kFirstCol, QStringLiteral("在庫品番号"));
+    head(kFirstCol + 1, labelOr(labels[2], "品名"));
+    head(kFirstCol + 2, labelOr(labels[3], "仕様"));
+    head(kFirstCol + 3, labelOr(labels[4], "メーカー"));
+    head(kFirstCol + 4, labelOr(labels[5], "保管場所"));
+    head(kFirstCol + 5, labelOr(labels[7], "単価"));
+    head(kFirstCol + 6, labelOr(labels[8], "在庫金額"));
+    head(kFirstCol + 7, labelOr(labels[9], "単位"));
+    head(kFirstCol + 8, labelOr(labels[10], "前年在庫"));
+    head(kFirstCol + 9, labelOr(labels[11], "適正在庫"));
+    head(kFirstCol + 10, labelOr(labels[12], "在庫数量"));
+    head(kTotalCol, QStringLiteral("入出庫計"));
+    head(kStartMonthCol, QStringLiteral("入出庫"));
+    head(kFirstMonthCol, QStringLiteral("月毎入出庫数量"));
+    head(kPlannedCol, QStringLiteral("予定数量"));
+    head(kRateCol, QStringLiteral("達成率（％）"));
+    head(kStartOfUseCol, labelOr(labels[18], "使用開始"));
+    b.at(kMonthRow - 1, at(kTotalCol)) = CellValue(QStringLiteral("開始年月"));
+    b.at(kMonthRow - 1, at(kStartMonthCol)) = CellValue(startMonth);
+    const QStringList months = ledger::monthHeadings(startMonth);
+    for (int m = 0; m < 12; ++m) b.at(kMonthRow - 1, at(kFirstMonthCol + m)) = CellValue(months[m]);
+    return b;
+}
+
+QString LedgerOutput::outputPath(const QString &dataFolder, const QDate &day)
+{
+    return dataFolder + names::ledgerBooksFolder() + QChar('/') + QStringLiteral("在庫品台帳")
+         + day.toString(QStringLiteral("yyyy年MM月dd日")) + QStringLiteral(".xls");
+}
+
+LedgerOutput::Outcome LedgerOutput::run(const std::vector<int> *recordNos, const QDate &today)
+{
+    m_written = 0;
+    m_path.clear();
+    // The records to write, read from one snapshot of the ledger.
+    std::vector<LedgerRecord> records;
+    if (m_d.openLedger()) {
+        QByteArray bytes;
+        if (readWholeFile(m_d.ledgerPath(), bytes)) {
+            const int count = std::min<int>(m_d.recordCount, int(bytes.size() / LedgerRecord::kSize));
+            auto take = [&](int n) {
+                if (n >= 1 && n <= count)
+                    records.push_back(LedgerRecord::fromBytes(bytes.constData() + qsizetype(n - 1) * LedgerRecord::kSize,
+                                                              LedgerRecord::kSize));
+            };
+            if (recordNos) {
+                for (int n : *recordNos) take(n);
+            } else {
+                records.reserve(size_t(count));
+                for (int n = 1; n <= count; ++n) take(n);
+            }
+        }
+    }
+    if (records.empty()) {
+        m_d.messages().tell(ledger_output_text::noRecordTitle(), ledger_output_text::noRecord());
+        return Outcome::NothingToWrite;
+    }
+
+    BusyGuard busy(m_d.pointer());
+    if (m_notice.show) m_notice.show(ledger_output_text::progressCaption());
+    struct Hide {
+        const Notice &n;
+        ~Hide()
+        {
+            if (n.hide) n.hide();
+        }
+    } hide{m_notice};
+
+    const QString path = outputPath(m_d.dataFolder, today);
+    auto book = excel::CreateFromTemplate(m_office, m_d.clientFolder, path, excel::TemplateUse::Replace);
+    if (!book.ok()) {
+        excel::ReportExcelFailure(m_d.messages(), book.failure());
+        return Outcome::Failed;
+    }
+    m_path = path;
+    Status s = write(*book.value(), records, today);
+    if (s) s = book.value()->storeAsXls(path);
+    if (s && m_show) {
+        s = book.value()->setApplicationVisible(true);
+        if (s) s = book.value()->activateFirstSheet();
+        if (s) s = book.value()->setWindowVisible(true);
+    }
+    if (!s) {
+        excel::ReportExcelFailure(m_d.messages(), s);
+        return Outcome::Failed;
+    }
+    m_written = int(records.size());
+    return Outcome::Written;
+}
+
+Status LedgerOutput::write(excel::Workbook &book, const std::vector<LedgerRecord> &records, const QDate &today)
+{
+    Status s = book.setScreenUpdating(false);
+    if (!s) return s;
+    const Block titles =
+        ledgerTitleBlock(m_d.itemLabels, cleanText(m_d.sharedSettings.value(9)).left(kStartMonthLength), today);
+    const size_t sheets = (records.size() + kItemsPerSheet - 1) / kItemsPerSheet;
+    for (size_t k = 0; k < sheets && s; ++k) {
+        excel::Worksheet *sheet = &book.firstSheet();
+        if (k > 0) {
+            s = book.insertSheet(int(k) + 1, continuationSheetName(int(k) + 1));
+            if (!s) break;
+            auto next = book.sheet(int(k) + 1);
+            if (!next.ok()) {
+                s = next.failure();
+                break;
+            }
+            sheet = next.value();
+        }
+        const size_t first = k * kItemsPerSheet;
+        s = writeSheet(*sheet, records, first, std::min<size_t>(kItemsPerSheet, records.size() - first), titles);
+    }
+    Status on = book.setScreenUpdating(true);
+    return s ? on : s;
+}
+
+Status LedgerOutput::writeSheet(excel::Worksheet &sheet, const std::vector<LedgerRecord> &records, size_t first,
+                                size_t count, const Block &titles)
+{
+    const int lastRow = kLedgerFirstItemRow + int(count) * 2 - 1;
+    const Range table = Range::of(kHeadingRow, kFirstCol, lastRow, kLastCol);
+    std::vector<std::function<Status()>> steps = {
+        [&] { return sheet.setTextFormatAllCells(); },
+        [&] { return sheet.writeBlock(1, kFirstCol, titles); },
+        [&] { return sheet.writeBlock(kLedgerFirstItemRow, kFirstCol, ledgerItemsBlock(records, first, count)); },
+        [&] { return sheet.setFontSize(Range::cell(kTitleRow, kFirstCol), 14); },
+        [&] { return sheet.setBold(Range::of(kTitleRow, kFirstCol, kHeadingRow, kLastCol), true); },
+        [&] { return sheet.setInteriorColor(Range::of(kHeadingRow, kFirstCol, kMonthRow, kLastCol), kHeadingColour); },
+        [&] { return sheet.setCentred(Range::of(kHeadingRow, kFirstCol, kMonthRow, kLastCol)); },
+    };
+    for (excel::Border b : {excel::Border::Left, excel::Border::Top, excel::Border::Bottom, excel::Border::Right,
+                            excel::Border::InsideVertical, excel::Border::InsideHorizontal})
+        steps.push_back([&sheet, table, b] { return sheet.setBorderLine(table, b, excel::LineWeight::Thin, kGridColour); });
+    for (const auto &step : steps)
+        if (Status s = step(); !s) return s;
+
+    static constexpr double kWidths[kColumns] = {12, 24, 20, 14, 12, 10, 12, 6, 8, 8, 8, 8, 6, // C..O
+                                                 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8,           // P..AA
+                                                 8, 10, 10};                                   // AB..AD
+    if (Status s = sheet.setColumnWidth(1, 2); !s) return s;
+    if (Status s = sheet.setColumnWidth(2, 2); !s) return s;
+    for (int c = 0; c < kColumns; ++c)
+        if (Status s = sheet.setColumnWidth(kFirstCol + c, kWidths[c]); !s) return s;
+
+    // The warnings: shaded runs of items below their proper stock, a heavy
+    // frame round every item out of stock.
+    auto itemRange = [&](int item, int items) {
+        const int row = kLedgerFirstItemRow + item * 2;
+        return Range::of(row, kFirstCol, row + items * 2 - 1, kLastCol);
+    };
+    Run run;
+    auto flush = [&]() -> Status {
+        if (run.count == 0) return {};
+        Status s = sheet.setPattern(itemRange(run.first, run.count), excel::Pattern::Gray50, kShadeColour);
+        run.count = 0;
+        return s;
+    };
+    for (size_t i = 0; i < count; ++i) {
+        const StockWarning w = stockWarning(records[first + i]);
+        if (w == StockWarning::BelowProper) {
+            if (run.count == 0) run.first = int(i);
+            ++run.count;
+            continue;
+        }
+        if (Status s = flush(); !s) return s;
+        if (w == StockWarning::Zero) {
+            const Range box = itemRange(int(i), 1);
+            for (excel::Border b : {excel::Border::Left, excel::Border::Top, excel::Border::Bottom, excel::Border::Right})
+                if (Status s = sheet.setBorderLine(box, b, excel::LineWeight::Thick, kZeroFrameColour); !s) return s;
+        }
+    }
+    return flush();
+}
+
+} // namespace kpv::workbooks

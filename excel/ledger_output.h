@@ -1,0 +1,108 @@
+#pragma once
+// The ledger workbook: the whole ledger or a narrowed list written into a
+// copy of the blank template, in the layout of the ledger import book, so
+// that a workbook written here can be edited and imported again.
+//
+// Layout (first worksheet): titles in rows 1 to 3, the start month in O4 and
+// the month headings in P4:AA4; each item from row 5 on takes two rows,
+// columns C to AD: the receipts row carries the item's fields (C..M), the
+// receipts total (N), the twelve months (P..AA), the plan (AB), the rate as a
+// percentage (AC, not read back) and the start of use (AD); the issues row
+// the same monthly cells of the issues. Every cell is text, so item numbers
+// and quantities stay exactly as stored. A sheet holds 32,766 items; a
+// longer ledger goes on on further sheets "在庫品台帳2", "在庫品台帳3", ...
+// placed right after the first one, titles repeated.
+//
+// Stock warnings: an item whose stock is below its proper stock has its two
+// rows shaded (a 50 % grey pattern, stored as its mixed solid colour); an
+// item whose stock is 0 gets a heavy dark-red frame round its two rows.
+//
+// The output file is DataFolder + "M在庫台帳/在庫品台帳yyyy年mm月dd日.xls",
+// one per day: a later output of the same day replaces it (a fresh template
+// copy). The book is written in blocks, stored to its file, and then shown to
+// the user. The ledger is only read.
+
+#include "excel/spreadsheet.h"
+#include "storage/ledger_record.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace kpv {
+class Dolvb;
+}
+
+namespace kpv::workbooks {
+
+// Rows per sheet and the rows of one sheet's items.
+constexpr int kLedgerFirstItemRow = 5;
+constexpr int kItemsPerSheet = (excel::kMaxRows - kLedgerFirstItemRow + 1) / 2; // 32,766
+
+// The sheet name of continuation sheet n (n >= 2).
+QString continuationSheetName(int n);
+
+// The cells of items [first, first + count) of records in the layout above:
+// 2 x count rows, columns C..AD (block column 0 is C).
+excel::Block ledgerItemsBlock(const std::vector<LedgerRecord> &records, size_t first, size_t count);
+// Rows 1 to 4, columns C..AD: titles, headings, start month and month headings.
+excel::Block ledgerTitleBlock(const std::array<QString, 21> &itemLabels, const QString &startMonth,
+                              const QDate &today);
+
+// The warning of one item.
+enum class StockWarning { None, BelowProper, Zero };
+// BelowProper when the stock (field 10) is below the proper stock (field 9);
+// Zero when the stock is 0 (written, and not empty), which wins.
+StockWarning stockWarning(const LedgerRecord &rec);
+
+class LedgerOutput {
+public:
+    enum class Outcome { Written, NothingToWrite, Failed };
+    // The progress notice: shown with a caption, hidden at the end.
+    struct Notice {
+        std::function<void(const QString &caption)> show;
+        std::function<void()> hide;
+    };
+
+    LedgerOutput(Dolvb &d, excel::Spreadsheet &office, Notice notice = {})
+        : m_d(d), m_office(office), m_notice(std::move(notice))
+    {
+    }
+
+    // The output file of a day.
+    static QString outputPath(const QString &dataFolder, const QDate &day);
+
+    // recordNos: the narrowed list in its order (entries 0 are skipped);
+    // nullptr writes records 1..count of the ledger. Failures are told to the
+    // user with the spreadsheet messages; "nothing to write" too.
+    Outcome run(const std::vector<int> *recordNos, const QDate &today = QDate::currentDate());
+    // Whether the book is shown to the user at the end (tests and benchmarks
+    // leave it hidden and close it).
+    void setShowResult(bool show) { m_show = show; }
+    int itemsWritten() const { return m_written; }
+    QString lastPath() const { return m_path; }
+
+private:
+    excel::Status write(excel::Workbook &book, const std::vector<LedgerRecord> &records, const QDate &today);
+    excel::Status writeSheet(excel::Worksheet &sheet, const std::vector<LedgerRecord> &records, size_t first,
+                             size_t count, const excel::Block &titles);
+
+    Dolvb &m_d;
+    excel::Spreadsheet &m_office;
+    Notice m_notice;
+    bool m_show = true;
+    int m_written = 0;
+    QString m_path;
+};
+
+// The texts of the output.
+namespace ledger_output_text {
+inline QString noRecordTitle() { return QStringLiteral("登録確認"); }
+inline QString noRecord() { return QStringLiteral("出力する在庫品がありません。　"); }
+inline QString progressCaption() { return QStringLiteral("Excel出力中"); }
+} // namespace ledger_output_text
+
+} // namespace kpv::workbooks

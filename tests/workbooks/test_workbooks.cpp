@@ -1,0 +1,339 @@
+// The ledger workbook, the item specification workbook and the monthly
+// import against the suite's shared office.
+
+#include "excel/ledger_output.h"
+#include "excel/monthly_import.h"
+#include "excel/spec_workbook.h"
+#include "import/import_books.h"
+#include "import/ledger_import.h"
+#include "ledger/list_format.h"
+#include "workbook_world.h"
+
+#include <QFileInfo>
+
+using namespace kpv;
+using namespace kpv::testing;
+using namespace kpv::workbooks;
+using excel::Range;
+
+namespace {
+
+const QDate kDay(2026, 12, 9);
+
+struct Workbooks : ::testing::Test {
+    void SetUp() override
+    {
+        ASSERT_FALSE(qEnvironmentVariableIsEmpty("KPV_SOFFICE_PIPE")) << "run through ctest (shared office)";
+        ASSERT_TRUE(QFileInfo::exists(excel::ExcelTemplatePath(w.client))) << "the shipped template";
+    }
+    // Writes the ledger (or a list) and opens the stored book for reading.
+    std::unique_ptr<excel::Workbook> output(const std::vector<int> *list = nullptr)
+    {
+        LedgerOutput out(w.d, *w.office);
+        out.setShowResult(false);
+        EXPECT_EQ(out.run(list, kDay), LedgerOutput::Outcome::Written);
+        auto book = w.office->bind(LedgerOutput::outputPath(w.data, kDay));
+        EXPECT_TRUE(book.ok());
+        return book.ok() ? std::move(book.value()) : nullptr;
+    }
+    // Imports a ledger book into the empty data folder of another client.
+    QByteArray importInto(const QString &bookPath)
+    {
+        const QString books = withSlash(w.tmp.path()) + QStringLiteral("books/");
+        const QString data2 = withSlash(w.tmp.path()) + QStringLiteral("data2/");
+        QDir().mkpath(books);
+        QDir().mkpath(data2);
+        QFile::remove(books + import::ledgerBookName());
+        EXPECT_TRUE(QFile::copy(bookPath, books + import::ledgerBookName()));
+        ScriptedMessages m;
+        RecordingBusyPointer p;
+        Dolvb d2(m, p);
+        d2.clientFolder = d2.dataFolder = data2;
+        d2.clientSettings.set(1, data2);
+        import::LedgerImport run(d2, *w.office);
+        EXPECT_EQ(run.run(books), import::LedgerImport::Result::Completed);
+        return dump(data2);
+    }
+    WorkbookWorld w;
+};
+
+std::vector<LedgerRecord> numbered(int n)
+{
+    std::vector<LedgerRecord> out;
+    for (int i = 1; i <= n; ++i) {
+        Item it{QStringLiteral("%1").arg(i, 4, 10, QChar('0')), QStringLiteral("品名%1").arg(i)};
+        it.cells = {{{1, 1}, QString::number(i)}, {{1, 13}, QString::number(i)}, {{1, 14}, QStringLiteral("8")},
+                    {{2, 12}, QStringLiteral("1")}, {{2, 13}, QStringLiteral("1")}};
+        it.previous = QStringLiteral("1");
+        it.stock = QString::number(i);
+        it.proper = QString::number(i); // no warnings
+        out.push_back(recordOf(it));
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(Workbooks, NarrowedListWritesExactlyItsItemsInOrderWithTheStartMonth)
+{
+    w.writeLedger(numbered(30));
+    std::vector<int> list;
+    for (int n = 2; n <= 26; n += 2) list.push_back(n); // 13 items
+    list.insert(list.begin() + 3, 0);                   // an empty entry is skipped
+    auto book = output(&list);
+    ASSERT_TRUE(book);
+    auto cells = book->firstSheet().readBlock(Range::of(1, 3, 5 + 2 * 14, 30));
+    ASSERT_TRUE(cells.ok());
+    EXPECT_EQ(cells->at(3, 15 - 3).text(), "2026/04"); // O4
+    EXPECT_EQ(cells->at(3, 16 - 3).text(), "2026/04月");
+    for (int i = 0; i < 13; ++i) {
+        const int r = 4 + 2 * i;
+        EXPECT_EQ(cells->at(r, 0).text(), QStringLiteral("%1").arg(2 * (i + 1), 4, 10, QChar('0'))) << i;
+        EXPECT_EQ(cells->at(r, 1).text(), QStringLiteral("品名%1").arg(2 * (i + 1)));
+        EXPECT_EQ(cells->at(r + 1, 27 - 3).text(), "1"); // issues of slot 12 in AA
+    }
+    EXPECT_TRUE(cells->at(4 + 26, 0).isEmpty());
+    EXPECT_TRUE(cells->at(4 + 26, 1).isEmpty());
+}
+
+TEST_F(Workbooks, StockWarningsShadeBelowProperAndFrameZero)
+{
+    std::vector<LedgerRecord> records;
+    for (auto [stock, proper] : {std::pair{"3", "5"}, {"0", "5"}, {"5", "5"}, {"", "5"}}) {
+        Item it{QStringLiteral("W-%1").arg(records.size() + 1), QStringLiteral("品")};
+        it.stock = stock;
+        it.proper = proper;
+        records.push_back(recordOf(it));
+    }
+    w.writeLedger(records);
+    auto book = output();
+    ASSERT_TRUE(book);
+    excel::Worksheet &s = book->firstSheet();
+    const int shade = excel::PatternFillColor(excel::Pattern::Gray50, 0x808080);
+    auto fill = [&](int row, int col) { return s.format(row, col).value().interiorColor; };
+    auto frame = [&](int item) {
+        const int row = 5 + 2 * item;
+        return s.borderLine(Range::of(row, 3, row + 1, 30), excel::Border::Top).value();
+    };
+    EXPECT_EQ(fill(5, 3), shade);
+    EXPECT_EQ(fill(6, 30), shade);
+    EXPECT_NE(frame(0).weight, excel::LineWeight::Thick);
+    EXPECT_NE(fill(7, 3), shade);
+    EXPECT_EQ(frame(1).weight, excel::LineWeight::Thick);
+    EXPECT_TRUE(s.borderLine(Range::of(7, 30, 8, 30), excel::Border::Right).value().weight == excel::LineWeight::Thick);
+    for (int item : {2, 3}) {
+        EXPECT_EQ(fill(5 + 2 * item, 3), -1) << item;
+        EXPECT_NE(frame(item).weight, excel::LineWeight::Thick) << item;
+    }
+}
+
+TEST_F(Workbooks, OutputImportsBackIdentically)
+{
+    std::vector<LedgerRecord> records = numbered(12);
+    Item odd{QStringLiteral("0089"), QStringLiteral("ﾎﾞﾙﾄ　M8×20")};
+    odd.price = QStringLiteral("1.5");
+    odd.cells = {{{1, 13}, QStringLiteral("5")}, {{1, 14}, QStringLiteral("8")}, {{2, 7}, QStringLiteral("1E3")}};
+    records.push_back(recordOf(odd));
+    w.writeLedger(records);
+    const QByteArray before = dump(w.data);
+    auto book = output();
+    ASSERT_TRUE(book);
+    book.reset();
+    EXPECT_EQ(importInto(LedgerOutput::outputPath(w.data, kDay)), before);
+}
+
+TEST_F(Workbooks, FortyThousandItemsContinueOnASecondSheetAndImportBack)
+{
+    w.writeLedger(numbered(40000));
+    const QByteArray before = dump(w.data);
+    auto book = output();
+    ASSERT_TRUE(book);
+    ASSERT_GE(book->sheetCount().value(), 2);
+    auto second = book->sheet(2);
+    ASSERT_TRUE(second.ok());
+    auto head = second.value()->readBlock(Range::of(4, 3, 5, 15));
+    EXPECT_EQ(head->at(1, 0).text(), QStringLiteral("%1").arg(kItemsPerSheet + 1, 4, 10, QChar('0')));
+    EXPECT_EQ(head->at(0, 12).text(), "2026/04");
+    book->close();
+    book.reset();
+    EXPECT_EQ(importInto(LedgerOutput::outputPath(w.data, kDay)), before);
+}
+
+TEST_F(Workbooks, NothingToWriteAndAMissingTemplateAreToldAndWriteNothing)
+{
+    LedgerOutput out(w.d, *w.office);
+    out.setShowResult(false);
+    EXPECT_EQ(out.run(nullptr, kDay), LedgerOutput::Outcome::NothingToWrite);
+    EXPECT_EQ(w.messages.last().text, ledger_output_text::noRecord());
+    w.writeLedger(numbered(2));
+    QFile::remove(excel::ExcelTemplatePath(w.client));
+    EXPECT_EQ(out.run(nullptr, kDay), LedgerOutput::Outcome::Failed);
+    EXPECT_EQ(w.messages.last().title, "Excel出力異常");
+    EXPECT_TRUE(w.messages.last().text.contains("在庫出力台帳.xls"));
+    EXPECT_FALSE(QFileInfo::exists(LedgerOutput::outputPath(w.data, kDay)));
+    EXPECT_FALSE(w.pointer.busy());
+}
+
+TEST_F(Workbooks, SpecificationBookIsReusedKeepingTheUsersCells)
+{
+    w.writeLedger(numbered(3));
+    SpecCard card{QStringLiteral("0002"),
+                  {QStringLiteral("品名"), QStringLiteral("仕様"), QStringLiteral("メーカー"), QStringLiteral("保管場所"),
+                   QStringLiteral("単価")},
+                  {QStringLiteral("品名2"), QStringLiteral("仕様0002"), QStringLiteral("メーカー"), QStringLiteral("棚A"),
+                   QStringLiteral("100")}};
+    int hidden = 0;
+    SpecWorkbook spec(w.d, *w.office, {[&](const QString &) { ++hidden; }, [&] { --hidden; }});
+    spec.setShowResult(false);
+    ASSERT_EQ(spec.run(2, card), SpecWorkbook::Outcome::Written);
+    const QString path = specWorkbookPath(w.data, QStringLiteral("0002"));
+    {
+        auto book = w.office->bind(path, excel::Spreadsheet::Access::Write);
+        ASSERT_TRUE(book.ok());
+        ASSERT_TRUE(book.value()->firstSheet().setCell(8, 4, excel::CellValue("耐熱200℃")).ok());
+        ASSERT_TRUE(book.value()->storeAsXls(path).ok());
+    }
+    card.values[4] = QStringLiteral("1,250");
+    ASSERT_EQ(spec.run(2, card), SpecWorkbook::Outcome::Written);
+    auto book = w.office->bind(path);
+    ASSERT_TRUE(book.ok());
+    excel::Worksheet &s = book.value()->firstSheet();
+    auto cells = s.readBlock(Range::of(2, 2, 11, 5));
+    EXPECT_EQ(cells->at(0, 0).text(), "在庫品仕様");
+    EXPECT_EQ(cells->at(2, 1).text(), "0002");
+    EXPECT_EQ(cells->at(6, 2).text(), "耐熱200℃"); // D8
+    EXPECT_EQ(cells->at(9, 1).text(), "1,250");     // C11
+    EXPECT_EQ(cells->at(9, 0).text(), "単価");      // B11
+    EXPECT_EQ(s.format(6, 4).value().interiorColor, 16777184);
+    EXPECT_TRUE(s.hasBorder(Range::of(6, 2, 37, 5), excel::Border::InsideHorizontal).value());
+    EXPECT_NEAR(s.rowHeight(20).value(), 20, 0.05);
+    EXPECT_EQ(hidden, 0);
+}
+
+TEST_F(Workbooks, SpecificationBookRefusesUnregisteredItemsAndItemNumbersThatAreNoFileName)
+{
+    w.writeLedger(numbered(3));
+    SpecWorkbook spec(w.d, *w.office);
+    spec.setShowResult(false);
+    SpecCard card;
+    card.itemNumber = QStringLiteral("0004");
+    EXPECT_EQ(spec.run(4, card), SpecWorkbook::Outcome::NotRegistered);
+    EXPECT_EQ(w.messages.last().text, spec_text::notRegistered());
+    for (const char *bad : {"../x", "a/b", "a\\b", "..", "x:y", "a*", "tab\t", "end."}) {
+        card.itemNumber = QString::fromUtf8(bad);
+        EXPECT_EQ(spec.run(1, card), SpecWorkbook::Outcome::Refused) << bad;
+    }
+    EXPECT_EQ(QDir(w.data + names::materialsFolder()).entryList(QDir::Files), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(w.data + QStringLiteral("x.xls")));
+    EXPECT_FALSE(itemNumberFileProblem(QStringLiteral("A-1 ﾎﾞﾙﾄ")).has_value());
+}
+
+// ---- Monthly import -------------------------------------------------------
+
+namespace {
+
+struct Monthly : Workbooks {
+    // Daily book rows from row 4: {month, item, receipts, issues} per pair.
+    void dailyBook(const std::vector<std::array<QString, 4>> &pairs)
+    {
+        auto book = w.office->createNew();
+        ASSERT_TRUE(book.ok());
+        excel::Worksheet &s = book.value()->firstSheet();
+        ASSERT_TRUE(s.setTextFormatAllCells().ok());
+        excel::Block b(int(pairs.size()) * 2, 6); // B..G
+        for (size_t i = 0; i < pairs.size(); ++i) {
+            b.at(int(i) * 2, 0) = excel::CellValue(pairs[i][0]);
+            b.at(int(i) * 2, 1) = excel::CellValue(pairs[i][1]);
+            b.at(int(i) * 2, 5) = excel::CellValue(pairs[i][2]);
+            b.at(int(i) * 2 + 1, 5) = excel::CellValue(pairs[i][3]);
+        }
+        ASSERT_TRUE(s.writeBlock(4, 2, b).ok());
+        ASSERT_TRUE(book.value()->storeAsXls(dailyBookPath(w.data)).ok());
+        ASSERT_TRUE(book.value()->close().ok());
+    }
+};
+
+} // namespace
+
+TEST_F(Monthly, TransfersTotalsByMonthSlotAndStopsAtAnUnknownItem)
+{
+    Item a1{QStringLiteral("A-1"), QStringLiteral("品")};
+    a1.previous = QStringLiteral("10");
+    a1.price = QStringLiteral("100");
+    a1.cells = {{{1, 14}, QStringLiteral("24")}, {{2, 14}, QStringLiteral("6")}};
+    Item a2{QStringLiteral("A-2"), QStringLiteral("品")};
+    a2.previous = QStringLiteral("5");
+    a2.cells = {{{1, 2}, QStringLiteral("4")}, {{1, 13}, QStringLiteral("4")}, {{1, 15}, QStringLiteral("777")}};
+    Item a3{QStringLiteral("A-3"), QStringLiteral("品")};
+    a3.previous = QStringLiteral("0");
+    a3.stock = QStringLiteral("0");
+    std::vector<LedgerRecord> records{recordOf(a1), recordOf(a2), recordOf(a3)};
+    records[1].setCell(1, 15, QStringLiteral("777")); // a rate with no plan stays
+    w.writeLedger(records);
+    const LedgerRecord a3Before = w.record(3);
+    dailyBook({
+        {QStringLiteral("2026/04"), QStringLiteral("A-1"), QStringLiteral("12"), QStringLiteral("3")},    // row 4
+        {QStringLiteral("2026/05"), QStringLiteral("A-2"), QStringLiteral("0"), QStringLiteral("2")},     // row 6
+        {QStringLiteral("2026/04/01"), QStringLiteral("A-1"), QStringLiteral("9"), QStringLiteral("9")},  // row 8
+        {QStringLiteral("2026/04"), QStringLiteral("A-3"), QStringLiteral("5"), QStringLiteral("8")},     // row 10
+        {QStringLiteral("2026/06"), QString(), QStringLiteral("5"), QString()},                           // row 12
+        {QStringLiteral("2026/04"), QStringLiteral("NONE"), QStringLiteral("1"), QStringLiteral("1")},    // row 14
+        {QStringLiteral("2026/07"), QStringLiteral("A-1"), QStringLiteral("99"), QStringLiteral("1")},    // row 16
+    });
+    std::vector<QString> captions;
+    bool hidden = false;
+    MonthlyImport run(w.d, *w.office, {[&](const QString &c) { captions.push_back(c); }, [&] { hidden = true; }});
+    EXPECT_EQ(run.run(), MonthlyImport::Outcome::Completed);
+
+    const LedgerRecord r1 = w.record(1);
+    EXPECT_EQ(r1.cell(1, 1), "12");
+    EXPECT_EQ(r1.cell(2, 1), "3");
+    EXPECT_EQ(r1.cell(1, 13), "12");
+    EXPECT_EQ(r1.cell(2, 13), "3");
+    EXPECT_EQ(r1.field(10), "19");
+    EXPECT_EQ(r1.rawField(6).left(5), " 1900");
+    EXPECT_EQ(r1.cell(1, 15), "500");
+    EXPECT_EQ(r1.cell(2, 15), "500");
+    EXPECT_EQ(r1.cell(1, 4), "");     // the month of row 16 was not read
+    const LedgerRecord r2 = w.record(2);
+    EXPECT_EQ(r2.cell(1, 2), "");     // G6 = 0 clears the receipts of May
+    EXPECT_EQ(r2.cell(2, 2), "2");
+    EXPECT_EQ(r2.field(10), "3");
+    EXPECT_EQ(r2.cell(1, 15), "777"); // no plan: the rate stays
+    EXPECT_EQ(w.record(3), a3Before); // year end 0 + 5 - 8 < 0: unchanged
+
+    EXPECT_EQ(run.report().imported, 2);
+    EXPECT_EQ(run.report().skipped, 3);
+    EXPECT_EQ(run.report().stoppedAtRow, 14);
+    ASSERT_GE(w.messages.count(), 1);
+    EXPECT_EQ(w.messages.last().title, "確認");
+    EXPECT_TRUE(w.messages.last().text.startsWith(monthly_text::done() + "\r"));
+    EXPECT_TRUE(w.messages.last().text.contains("14"));
+    ASSERT_FALSE(captions.empty());
+    EXPECT_EQ(captions.front(), "入出庫取込中");
+    EXPECT_EQ(captions.back(), "Excel出力中");
+    EXPECT_TRUE(hidden);
+    EXPECT_FALSE(w.pointer.busy());
+}
+
+TEST_F(Monthly, MissingDailyBookIsToldAndChangesNothing)
+{
+    w.writeLedger(numbered(2));
+    const QByteArray before = dump(w.data);
+    MonthlyImport run(w.d, *w.office);
+    EXPECT_EQ(run.run(), MonthlyImport::Outcome::Failed);
+    EXPECT_EQ(w.messages.last().title.left(5), "Excel");
+    EXPECT_EQ(dump(w.data), before);
+}
+
+TEST(MonthSlots, FirstSevenCharactersOfTheHeadingMatchTheWholeMonthText)
+{
+    const QStringList h = ledger::monthHeadings(QStringLiteral("2025/11"));
+    EXPECT_EQ(monthSlot(h, QStringLiteral("2025/11")), 1);
+    EXPECT_EQ(monthSlot(h, QStringLiteral(" 2026/01 ")), 3);
+    EXPECT_EQ(monthSlot(h, QStringLiteral("2026/10")), 12);
+    EXPECT_EQ(monthSlot(h, QStringLiteral("2026/11")), 0);
+    EXPECT_EQ(monthSlot(h, QStringLiteral("2026/1")), 0);
+    EXPECT_EQ(monthSlot(h, QStringLiteral("2025/11/01")), 0);
+    EXPECT_EQ(monthSlot(h, QString()), 0);
+}
