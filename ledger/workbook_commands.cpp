@@ -5,6 +5,7 @@
 #include "excel/monthly_import.h"
 #include "excel/spec_workbook.h"
 #include "ledger/form11.h"
+#include "search/narrow_panel.h"
 #include "storage/dolvb.h"
 #include "storage/messages.h"
 #include "ui/clickable.h"
@@ -39,6 +40,9 @@ WorkbookCommands::WorkbookCommands(Form11 &form, excel::Spreadsheet *office, Mon
     connect(form.monthlyImport, &QPushButton::clicked, this, &WorkbookCommands::openMonthlyPanel);
     if (editButton) connect(editButton, &QPushButton::clicked, this, &WorkbookCommands::editDailyBook);
     if (importButton) connect(importButton, &QPushButton::clicked, this, &WorkbookCommands::importMonth);
+    // "Excel出力" of the narrowing panel writes the items it found, in their order.
+    const search::NarrowPanel &narrow = form.narrowing();
+    attachListOutput(narrow.excelButton, [&narrow] { return narrow.narrowing().result(); });
 }
 
 void WorkbookCommands::attachListOutput(QPushButton *command44, std::function<std::vector<int>()> list)
