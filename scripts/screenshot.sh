@@ -40,7 +40,6 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; do
 
 if [ "$what" = ledger ]; then
   example="$here/tests/data/ledger30"
-  [ -d "$example" ] || example="${KPV_FIXTURES:-$here/../shared/fixtures}/ledger30"
   mkdir -p "$work/data"
   cp "$example"/*.dat "$work/data/"
   chmod u+w "$work/data"/*
