@@ -87,11 +87,12 @@ Block ledgerTitleBlock(const std::array<QString, 21> &labels, const QString &sta
     auto head = [&](int col, const QString &text) { b.at(kHeadingRow - 1, at(col)) = CellValue(text); };
     b.at(kTitleRow - 1, 0) = CellValue(QStringLiteral("在庫品台帳"));
     b.at(kDateRow - 1, 0) = CellValue(QStringLiteral("出力日　") + today.toString(QStringLiteral("yyyy/MM/dd")));
-    head(kFirstCol, QStringLiteral("在庫品番号"));
-    head(kFirstCol + 1, labelOr(labels[2], "品名"));
-    head(kFirstCol + 2, labelOr(labels[3], "仕様"));
-    head(kFirstCol + 3, labelOr(labels[4], "メーカー"));
-    head(kFirstCol + 4, labelOr(labels[5], "保管場所"));
+    // Label positions 2 to 6 title the fields 0 to 4 (item number to location).
+    head(kFirstCol, labelOr(labels[2], "在庫品No"));
+    head(kFirstCol + 1, labelOr(labels[3], "品名"));
+    head(kFirstCol + 2, labelOr(labels[4], "仕様"));
+    head(kFirstCol + 3, labelOr(labels[5], "メーカー"));
+    head(kFirstCol + 4, labelOr(labels[6], "保管場所"));
     head(kFirstCol + 5, labelOr(labels[7], "単価"));
     head(kFirstCol + 6, labelOr(labels[8], "在庫金額"));
     head(kFirstCol + 7, labelOr(labels[9], "単位"));

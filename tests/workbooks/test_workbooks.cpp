@@ -77,6 +77,8 @@ std::vector<LedgerRecord> numbered(int n)
 TEST_F(Workbooks, NarrowedListWritesExactlyItsItemsInOrderWithTheStartMonth)
 {
     w.writeLedger(numbered(30));
+    w.d.sharedSettings.set(15, QStringLiteral("名称")); // the name's label
+    w.d.buildItemLabels();
     std::vector<int> list;
     for (int n = 2; n <= 26; n += 2) list.push_back(n); // 13 items
     list.insert(list.begin() + 3, 0);                   // an empty entry is skipped
@@ -85,6 +87,10 @@ TEST_F(Workbooks, NarrowedListWritesExactlyItsItemsInOrderWithTheStartMonth)
     auto cells = book->firstSheet().readBlock(Range::of(1, 3, 5 + 2 * 14, 30));
     ASSERT_TRUE(cells.ok());
     EXPECT_EQ(cells->at(3, 15 - 3).text(), "2026/04"); // O4
+    // Each heading stands over its own field (C item number .. G location).
+    EXPECT_EQ(cells->at(2, 0).text(), QStringLiteral("在庫品No"));
+    EXPECT_EQ(cells->at(2, 1).text(), QStringLiteral("名称"));
+    EXPECT_EQ(cells->at(2, 4).text(), QStringLiteral("保管場所"));
     EXPECT_EQ(cells->at(3, 16 - 3).text(), "2026/04月");
     for (int i = 0; i < 13; ++i) {
         const int r = 4 + 2 * i;
