@@ -80,26 +80,32 @@ LedgerStamp LedgerStamp::of(const char *p, size_t n)
     return LedgerStamp{qint64(n), size_t(h)};
 }
 
+size_t gatherRecords(const char *ledger, size_t size, int records, const int *order, size_t count, char *to)
+{
+    size_t copied = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const int n = order[i];
+        if (n < 1 || n > records) continue;
+        const size_t at = size_t(n - 1) * kSize;
+        // A record counted but not wholly in the file reads NUL-filled.
+        const size_t have = at < size ? std::min<size_t>(kSize, size - at) : 0;
+        std::memcpy(to, ledger + at, have);
+        std::memset(to + have, 0, kSize - have);
+        to[LedgerRecord::kLineEndOffset] = '\r';
+        to[LedgerRecord::kLineEndOffset + 1] = '\n';
+        to += kSize;
+        ++copied;
+    }
+    return copied;
+}
+
 bool writeRecordsInOrder(QIODevice &out, const char *ledger, size_t size, int records, const std::vector<int> &order, bool withTail)
 {
     constexpr size_t kChunk = 512;
     std::vector<char> chunk(kChunk * kSize);
-    for (size_t i = 0; i < order.size();) {
-        char *to = chunk.data();
-        for (size_t k = 0; k < kChunk && i < order.size(); ++i) {
-            const int n = order[i];
-            if (n < 1 || n > records) continue;
-            const size_t at = size_t(n - 1) * kSize;
-            // A record counted but not wholly in the file reads NUL-filled.
-            const size_t have = at < size ? std::min<size_t>(kSize, size - at) : 0;
-            std::memcpy(to, ledger + at, have);
-            std::memset(to + have, 0, kSize - have);
-            to[LedgerRecord::kLineEndOffset] = '\r';
-            to[LedgerRecord::kLineEndOffset + 1] = '\n';
-            to += kSize;
-            ++k;
-        }
-        const qint64 bytes = to - chunk.data();
+    for (size_t i = 0; i < order.size(); i += kChunk) {
+        const size_t count = std::min(kChunk, order.size() - i);
+        const qint64 bytes = qint64(gatherRecords(ledger, size, records, order.data() + i, count, chunk.data())) * kSize;
         if (bytes > 0 && out.write(chunk.data(), bytes) != bytes) return false;
     }
     const size_t whole = size_t(records) * kSize;

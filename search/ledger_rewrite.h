@@ -37,6 +37,11 @@ struct LedgerStamp {
 // record, see LedgerReader::readAll) in the given order (record numbers from
 // 1; numbers outside 1..records are left out), each with its line end set;
 // then, withTail, the bytes beyond the records. False when a write failed.
+// Copies the records order[0..count) of the ledger bytes (as above) one
+// after the other to `to` (room for count records), each with its line end
+// set; numbers outside 1..records are left out. Returns the records copied.
+size_t gatherRecords(const char *ledger, size_t size, int records, const int *order, size_t count, char *to);
+
 bool writeRecordsInOrder(QIODevice &out, const char *ledger, size_t size, int records, const std::vector<int> &order, bool withTail);
 
 enum class RewriteResult {

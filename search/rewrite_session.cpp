@@ -17,17 +17,21 @@ void fillSortRows(IndexTable &table, const char *ledger, int count, const std::v
     table.startRefill(count, size_t(count) * 64);
     for (int i = 1; i <= count; ++i) {
         const int n = order ? (*order)[size_t(i - 1)] : i;
-        const char *rec = ledger + qsizetype(n - 1) * LedgerRecord::kSize;
-        for (int f = 0; f < 4; ++f) {
-            char *dest = table.beginCell(LedgerRecord::kFieldWidth);
-            int begin = 0;
-            const int length = cp932::copyField(rec + LedgerRecord::fieldOffset(f), LedgerRecord::kFieldWidth, dest, begin);
-            table.commitCell(i, f + 1, size_t(begin), size_t(length));
-        }
-        char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, i).ptr;
-        table.setBytes(i, 5, digits, size_t(end - digits));
+        fillSortRow(table, i, ledger + qsizetype(n - 1) * LedgerRecord::kSize);
     }
+}
+
+void fillSortRow(IndexTable &table, int row, const char *rec)
+{
+    for (int f = 0; f < 4; ++f) {
+        char *dest = table.beginCell(LedgerRecord::kFieldWidth);
+        int begin = 0;
+        const int length = cp932::copyField(rec + LedgerRecord::fieldOffset(f), LedgerRecord::kFieldWidth, dest, begin);
+        table.commitCell(row, f + 1, size_t(begin), size_t(length));
+    }
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, row).ptr;
+    table.setBytes(row, 5, digits, size_t(end - digits));
 }
 
 RewriteSession::RewriteSession(Dolvb &d) : m_d(d), m_lock(d.tempLedgerPath()) {}

@@ -32,6 +32,9 @@ namespace kpv::search {
 // order is given (count is then its length). Columns 1..4 get the cleaned
 // fields 0..3, column 5 the row number. Rows after count are emptied.
 void fillSortRows(IndexTable &table, const char *ledger, int count, const std::vector<int> *order = nullptr);
+// Fills index row `row` of a refill (see IndexTable::startRefill) from one
+// record the same way.
+void fillSortRow(IndexTable &table, int row, const char *record);
 
 class RewriteSession {
 public:
