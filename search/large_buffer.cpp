@@ -18,15 +18,20 @@ LargeBuffer::~LargeBuffer()
     std::free(m_data);
 }
 
+void LargeBuffer::release()
+{
+    std::free(m_data);
+    m_data = nullptr;
+    m_size = m_capacity = 0;
+}
+
 void LargeBuffer::resize(size_t size)
 {
     if (size <= m_capacity) {
         m_size = size;
         return;
     }
-    std::free(m_data);
-    m_data = nullptr;
-    m_size = m_capacity = 0;
+    release();
     const size_t capacity = (size + kLargePage - 1) / kLargePage * kLargePage;
     void *p = std::aligned_alloc(kLargePage, capacity);
     if (!p) throw std::bad_alloc();

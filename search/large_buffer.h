@@ -19,6 +19,8 @@ public:
 
     // Contents are not kept.
     void resize(size_t size);
+    // Gives the memory back.
+    void release();
     char *data() { return m_data; }
     const char *data() const { return m_data; }
     size_t size() const { return m_size; }

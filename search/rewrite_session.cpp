@@ -119,6 +119,7 @@ void RewriteSession::end()
 {
     if (m_lock.held()) m_d.deleteTempLedger();
     m_lock.release();
+    m_ledger.release();
     m_open = false;
     m_records = 0;
     m_stamp = {};

@@ -62,6 +62,10 @@ protected:
     // Takes the session lock (a message naming the other PC when it is
     // held elsewhere) and reads the ledger whole into ledger.
     bool lockAndRead(LargeBuffer &ledger);
+    // The buffer the ledger is read into while the panel is open: reading
+    // it again (the sort after the opening) reuses memory already faulted
+    // in. Given back when the session ends.
+    LargeBuffer &ledgerBuffer() { return m_ledger; }
     // Counts and stamps the ledger bytes just read.
     void takeStamp(const LargeBuffer &ledger);
     // Replaces the ledger by the records of order. again: the second line
@@ -76,6 +80,7 @@ protected:
 private:
     void end();
     SessionLock m_lock;
+    LargeBuffer m_ledger;
 };
 
 } // namespace kpv::search

@@ -53,7 +53,7 @@ std::vector<int> collatedOrder(const std::vector<QString> &keys)
 bool SortSession::open()
 {
     BusyGuard busy(m_d.pointer());
-    LargeBuffer ledger;
+    LargeBuffer &ledger = ledgerBuffer();
     if (!lockAndRead(ledger)) return false;
     takeStamp(ledger);
     fillSortRows(m_d.indexTable, ledger.data(), m_records);
@@ -66,7 +66,7 @@ bool SortSession::sort()
 {
     if (!isOpen()) return false;
     BusyGuard busy(m_d.pointer());
-    LargeBuffer ledger;
+    LargeBuffer &ledger = ledgerBuffer();
     if (!lockAndRead(ledger)) return false;
     takeStamp(ledger);
     m_order.clear();

@@ -4,6 +4,7 @@
 #include "search/sort_session.h"
 #include "search_world.h"
 
+#include <QCollator>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -176,6 +177,49 @@ TEST(Sort, collatedByNameThenNumberWholeRecordsNamelessDropped)
     EXPECT_EQ(w.d->indexTable.value(1, 1), QStringLiteral("E-001"));
     EXPECT_EQ(w.d->indexTable.value(29, 1), w.column(0).last());
     EXPECT_TRUE(w.messages.log().empty());
+}
+
+// A ledger of several thousand records, many keys equal but for letter case:
+// the temporary ledger and the list follow a stable sort by the collator's
+// own comparison, however the records are split up on the way.
+TEST(Sort, largeLedgerMatchesAStableCollatorSort)
+{
+    SearchWorld w;
+    const QString names[] = {QStringLiteral("ボルト"), QStringLiteral("ﾎﾞﾙﾄ"), QStringLiteral("bolt"), {}, QStringLiteral("Bolt"), QStringLiteral("ベアリングＡ")};
+    QByteArray all;
+    std::vector<std::pair<QString, int>> expected; // key, record number
+    for (int i = 1; i <= 4500; ++i) {
+        LedgerRecord r;
+        const QString no = QStringLiteral("d-%1").arg(i % 37), name = names[i % 6];
+        r.setField(0, no);
+        r.setField(1, name);
+        r.setField(3, QString::number(i));
+        r.setLineEnd();
+        all.append(r.data(), LedgerRecord::kSize);
+        if (!name.isEmpty()) expected.emplace_back(name + no, i);
+    }
+    QFile f(w.ledgerPath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(all) == all.size());
+    f.close();
+    QCollator c{QLocale(QLocale::Japanese, QLocale::Japan)};
+    c.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(expected.begin(), expected.end(), [&](const auto &a, const auto &b) { return c.compare(a.first, b.first) < 0; });
+
+    SortSession s(*w.d);
+    ASSERT_TRUE(s.open());
+    ASSERT_TRUE(s.sort());
+    ASSERT_EQ(s.sortedCount(), int(expected.size()));
+    QFile temp(w.folder + names::tempLedger());
+    ASSERT_TRUE(temp.open(QIODevice::ReadOnly));
+    const QByteArray sorted = temp.readAll();
+    ASSERT_EQ(sorted.size(), qsizetype(expected.size()) * LedgerRecord::kSize);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const qsizetype from = qsizetype(expected[i].second - 1) * LedgerRecord::kSize;
+        ASSERT_EQ(sorted.mid(qsizetype(i) * LedgerRecord::kSize, LedgerRecord::kSize), all.mid(from, LedgerRecord::kSize)) << "row " << i + 1;
+        ASSERT_EQ(s.cell(int(i + 1), 4), QString::number(expected[i].second)) << "row " << i + 1;
+    }
+    EXPECT_EQ(s.cell(int(expected.size() + 1), 1), QString());
+    s.close();
 }
 
 TEST(Sort, closingDropsTheTemporaryLedgerAndRestoresTheIndex)
