@@ -29,7 +29,7 @@ const char *LedgerReader::block(int first, int count)
     return data;
 }
 
-bool LedgerReader::readAll(const QString &path, LargeBuffer &out)
+bool LedgerReader::readAll(const QString &path, LargeBuffer &out, const std::function<void(const char *, size_t)> &piece)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -38,10 +38,12 @@ bool LedgerReader::readAll(const QString &path, LargeBuffer &out)
     }
     const qint64 size = f.size();
     out.resize(size_t(size) + LedgerRecord::kSize);
+    constexpr qint64 kPiece = qint64(1) << 20;
     qint64 got = 0;
     while (got < size) {
-        const qint64 r = f.read(out.data() + got, size - got);
+        const qint64 r = f.read(out.data() + got, std::min(kPiece, size - got));
         if (r <= 0) break;
+        if (piece) piece(out.data() + got, size_t(r));
         got += r;
     }
     std::memset(out.data() + got, 0, LedgerRecord::kSize);

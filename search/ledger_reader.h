@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QString>
 
+#include <functional>
+
 namespace kpv::search {
 
 class LedgerReader {
@@ -31,7 +33,10 @@ public:
     // Every byte of the file (for the whole-ledger rewrites); out.size() is
     // the number read. One record's room of NUL bytes follows them, so a
     // trailing partial record reads whole.
-    static bool readAll(const QString &path, LargeBuffer &out);
+    // Pieces of a megabyte or so are read one after the other, and each is
+    // handed to piece (when given) as soon as it is in, while it is still in
+    // the cache: together the pieces are every byte read, in order.
+    static bool readAll(const QString &path, LargeBuffer &out, const std::function<void(const char *, size_t)> &piece = {});
 
 private:
     QFile m_file;

@@ -50,34 +50,65 @@ bool writeDurably(const QString &path, const std::function<bool(QIODevice &)> &w
 }
 } // namespace
 
-LedgerStamp LedgerStamp::of(const char *p, size_t n)
+// Four independent multiply-and-rotate lanes over 64-bit words: a few
+// milliseconds for a full ledger, and any change of a byte changes it with
+// near certainty (the changes to catch are ordinary writes, not attacks).
+namespace {
+constexpr uint64_t k1 = 0x9E3779B97F4A7C15ull, k2 = 0xC2B2AE3D27D4EB4Full;
+inline uint64_t mix(uint64_t h, uint64_t w)
 {
-    // Four independent multiply-and-rotate lanes over 64-bit words: a few
-    // milliseconds for a full ledger, and any change of a byte changes it
-    // with near certainty (the changes to catch are ordinary writes, not
-    // attacks).
-    constexpr uint64_t k1 = 0x9E3779B97F4A7C15ull, k2 = 0xC2B2AE3D27D4EB4Full;
-    uint64_t lane[4] = {k1, k2, k1 ^ 0x1234567ull, k2 ^ 0x89abcdefull};
-    size_t i = 0;
-    const auto mix = [](uint64_t h, uint64_t w) {
-        h ^= w * k2;
-        h = (h << 31) | (h >> 33);
-        return h * k1;
-    };
-    for (; i + 32 <= n; i += 32) {
+    h ^= w * k2;
+    h = (h << 31) | (h >> 33);
+    return h * k1;
+}
+inline void mixBlocks(uint64_t lane[4], const char *p, size_t blocks)
+{
+    for (size_t b = 0; b < blocks; ++b, p += 32) {
         uint64_t w[4];
-        std::memcpy(w, p + i, 32);
+        std::memcpy(w, p, 32);
         for (int l = 0; l < 4; ++l) lane[l] = mix(lane[l], w[l]);
     }
+}
+} // namespace
+
+void StampBuilder::add(const char *p, size_t n)
+{
+    m_total += n;
+    if (m_pendingBytes > 0 && n > 0) {
+        const size_t take = std::min(n, 32 - m_pendingBytes);
+        std::memcpy(m_pending + m_pendingBytes, p, take);
+        m_pendingBytes += take;
+        p += take;
+        n -= take;
+        if (m_pendingBytes < 32) return;
+        mixBlocks(m_lane, m_pending, 1);
+        m_pendingBytes = 0;
+    }
+    mixBlocks(m_lane, p, n / 32);
+    m_pendingBytes = n % 32;
+    if (m_pendingBytes > 0) std::memcpy(m_pending, p + n / 32 * 32, m_pendingBytes);
+}
+
+LedgerStamp StampBuilder::finish() const
+{
+    uint64_t lane[4] = {m_lane[0], m_lane[1], m_lane[2], m_lane[3]};
     uint64_t rest = 0;
-    for (int shift = 0; i < n; ++i, shift = (shift + 8) % 64) {
-        rest ^= uint64_t(uchar(p[i])) << shift;
+    int shift = 0;
+    for (size_t i = 0; i < m_pendingBytes; ++i, shift = (shift + 8) % 64) {
+        rest ^= uint64_t(uchar(m_pending[i])) << shift;
         if (shift == 56) lane[0] = mix(lane[0], rest), rest = 0;
     }
-    uint64_t h = mix(mix(mix(mix(uint64_t(n), lane[0]), lane[1]), lane[2]), lane[3]);
+    uint64_t h = mix(mix(mix(mix(uint64_t(m_total), lane[0]), lane[1]), lane[2]), lane[3]);
     h = mix(h, rest);
     h ^= h >> 29;
-    return LedgerStamp{qint64(n), size_t(h)};
+    return LedgerStamp{qint64(m_total), size_t(h)};
+}
+
+LedgerStamp LedgerStamp::of(const char *p, size_t n)
+{
+    StampBuilder b;
+    b.add(p, n);
+    return b.finish();
 }
 
 size_t gatherRecords(const char *ledger, size_t size, int records, const int *order, size_t count, char *to)
@@ -130,8 +161,9 @@ RewriteResult rewriteLedger(const RewritePlan &plan)
     if (!lock.locked()) return lock.state() == FileLock::State::Busy ? RewriteResult::Busy : RewriteResult::Failed;
 
     LargeBuffer current;
-    if (!LedgerReader::readAll(plan.ledgerPath, current)) return RewriteResult::Failed;
-    if (!(LedgerStamp::of(current.data(), current.size()) == plan.expected)) return RewriteResult::Changed;
+    StampBuilder stamp;
+    if (!LedgerReader::readAll(plan.ledgerPath, current, [&](const char *p, size_t n) { stamp.add(p, n); })) return RewriteResult::Failed;
+    if (!(stamp.finish() == plan.expected)) return RewriteResult::Changed;
 
     const bool written = writeDurably(plan.besidePath, [&](QIODevice &out) {
         return writeRecordsInOrder(out, current.data(), current.size(), plan.records, plan.order, true);

@@ -21,6 +21,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include <cstdint>
+
 #include <functional>
 #include <vector>
 
@@ -31,6 +33,21 @@ struct LedgerStamp {
     size_t hash = 0;
     static LedgerStamp of(const char *bytes, size_t size);
     bool operator==(const LedgerStamp &) const = default;
+};
+
+// The stamp of bytes that arrive in pieces of any length: the same stamp as
+// LedgerStamp::of over all of them.
+class StampBuilder {
+public:
+    // bytes[0, size) follow the bytes added before.
+    void add(const char *bytes, size_t size);
+    LedgerStamp finish() const;
+
+private:
+    uint64_t m_lane[4] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full, 0x9E3779B97F4A7C15ull ^ 0x1234567ull, 0xC2B2AE3D27D4EB4Full ^ 0x89abcdefull};
+    size_t m_total = 0;
+    char m_pending[32] = {};  // the start of a 32-byte block not yet mixed in
+    size_t m_pendingBytes = 0;
 };
 
 // Writes records of the ledger bytes (size bytes, followed by room for one

@@ -63,13 +63,16 @@ bool RewriteSession::lockAndRead(LargeBuffer &ledger)
     // Counted as every reader counts it (the capacity notice included).
     m_d.openLedger();
     m_d.closeLedger();
-    LedgerReader::readAll(m_d.ledgerPath(), ledger);
+    StampBuilder stamp;
+    LedgerReader::readAll(m_d.ledgerPath(), ledger, [&](const char *p, size_t n) { stamp.add(p, n); });
+    m_readStamp = stamp.finish();
     return true;
 }
 
 void RewriteSession::takeStamp(const LargeBuffer &ledger)
 {
-    m_stamp = LedgerStamp::of(ledger.data(), ledger.size());
+    // Made while the bytes were read (the same as LedgerStamp::of them).
+    m_stamp = m_readStamp;
     m_records = std::min(LedgerFile::countRecords(qint64(ledger.size())), m_d.ledgerCapacity - 1);
 }
 

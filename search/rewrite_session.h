@@ -81,6 +81,7 @@ private:
     void end();
     SessionLock m_lock;
     LargeBuffer m_ledger;
+    LedgerStamp m_readStamp;  // of the bytes lockAndRead read last
 };
 
 } // namespace kpv::search

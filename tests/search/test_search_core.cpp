@@ -1,5 +1,6 @@
 // Narrowing, sorting and deleting on copies of the 30-item example ledger.
 #include "search/delete_session.h"
+#include "search/ledger_rewrite.h"
 #include "search/narrowing.h"
 #include "search/sort_session.h"
 #include "search_world.h"
@@ -220,6 +221,25 @@ TEST(Sort, largeLedgerMatchesAStableCollatorSort)
     }
     EXPECT_EQ(s.cell(int(expected.size() + 1), 1), QString());
     s.close();
+}
+
+// The stamp made piece by piece while reading equals the stamp of the whole,
+// however the bytes are split, and a changed byte changes it.
+TEST(Stamp, piecesGiveTheStampOfTheWhole)
+{
+    QByteArray bytes(3 * 926 + 45, '\0');
+    for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 131 + i / 7);
+    for (const size_t size : {size_t(0), size_t(31), size_t(32), size_t(77), size_t(bytes.size())}) {
+        const LedgerStamp whole = LedgerStamp::of(bytes.constData(), size);
+        for (const size_t piece : {size_t(1), size_t(5), size_t(32), size_t(33), size_t(1000)}) {
+            StampBuilder b;
+            for (size_t at = 0; at < size; at += piece) b.add(bytes.constData() + at, std::min(piece, size - at));
+            EXPECT_EQ(b.finish(), whole) << size << " in pieces of " << piece;
+        }
+    }
+    QByteArray changed = bytes;
+    changed[2000] = char(changed[2000] ^ 1);
+    EXPECT_FALSE(LedgerStamp::of(changed.constData(), size_t(changed.size())) == LedgerStamp::of(bytes.constData(), size_t(bytes.size())));
 }
 
 TEST(Sort, closingDropsTheTemporaryLedgerAndRestoresTheIndex)
