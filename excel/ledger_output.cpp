@@ -233,17 +233,16 @@ Status LedgerOutput::writeSheet(excel::Worksheet &sheet, const std::vector<Ledge
         if (Status s = sheet.setColumnWidth(kFirstCol + c, kWidths[c]); !s) return s;
 
     // The warnings: shaded runs of items below their proper stock, a heavy
-    // frame round every item out of stock.
+    // frame round every item out of stock; each kind in one call.
     auto itemRange = [&](int item, int items) {
         const int row = kLedgerFirstItemRow + item * 2;
         return Range::of(row, kFirstCol, row + items * 2 - 1, kLastCol);
     };
+    std::vector<Range> shaded, framed;
     Run run;
-    auto flush = [&]() -> Status {
-        if (run.count == 0) return {};
-        Status s = sheet.setPattern(itemRange(run.first, run.count), excel::Pattern::Gray50, kShadeColour);
+    auto flush = [&] {
+        if (run.count > 0) shaded.push_back(itemRange(run.first, run.count));
         run.count = 0;
-        return s;
     };
     for (size_t i = 0; i < count; ++i) {
         const StockWarning w = stockWarning(records[first + i]);
@@ -252,14 +251,12 @@ Status LedgerOutput::writeSheet(excel::Worksheet &sheet, const std::vector<Ledge
             ++run.count;
             continue;
         }
-        if (Status s = flush(); !s) return s;
-        if (w == StockWarning::Zero) {
-            const Range box = itemRange(int(i), 1);
-            for (excel::Border b : {excel::Border::Left, excel::Border::Top, excel::Border::Bottom, excel::Border::Right})
-                if (Status s = sheet.setBorderLine(box, b, excel::LineWeight::Thick, kZeroFrameColour); !s) return s;
-        }
+        flush();
+        if (w == StockWarning::Zero) framed.push_back(itemRange(int(i), 1));
     }
-    return flush();
+    flush();
+    if (Status s = sheet.setPatternOnRanges(shaded, excel::Pattern::Gray50, kShadeColour); !s) return s;
+    return sheet.setOutlineOnRanges(framed, excel::LineWeight::Thick, kZeroFrameColour);
 }
 
 } // namespace kpv::workbooks

@@ -5,9 +5,11 @@
 #include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/table/BorderLineStyle.hpp>
@@ -294,6 +296,37 @@ Status LoWorksheet::setPattern(const Range &r, Pattern pattern, int color)
     return setInteriorColor(r, PatternFillColor(pattern, color));
 }
 
+Status LoWorksheet::setPatternOnRanges(const std::vector<Range> &ranges, Pattern pattern, int color)
+{
+    for (const Range &r : ranges)
+        if (Status c = checkRange(r); !c) return c;
+    return guarded(m_session.get(), "setPatternOnRanges", [&] {
+        Reference<css::beans::XPropertySet> p = rangeList(ranges);
+        if (!p.is()) return;
+        p->setPropertyValue(name("IsCellBackgroundTransparent"), any(false));
+        p->setPropertyValue(name("CellBackColor"), any(units::toOfficeColor(PatternFillColor(pattern, color))));
+    });
+}
+
+Status LoWorksheet::setOutlineOnRanges(const std::vector<Range> &ranges, LineWeight weight, int color)
+{
+    for (const Range &r : ranges)
+        if (Status c = checkRange(r); !c) return c;
+    return guarded(m_session.get(), "setOutlineOnRanges", [&] {
+        Reference<css::beans::XPropertySet> p = rangeList(ranges);
+        if (!p.is()) return;
+        css::table::BorderLine2 line;
+        line.LineStyle = css::table::BorderLineStyle::SOLID;
+        line.OuterLineWidth = sal_Int16(units::lineWidthMm100(weight));
+        line.LineWidth = sal_Int16(units::lineWidthMm100(weight));
+        line.Color = units::toOfficeColor(color);
+        css::table::TableBorder2 border; // the inner lines stay unchanged
+        border.LeftLine = border.TopLine = border.BottomLine = border.RightLine = line;
+        border.IsLeftLineValid = border.IsTopLineValid = border.IsBottomLineValid = border.IsRightLineValid = true;
+        p->setPropertyValue(name("TableBorder2"), any(border));
+    });
+}
+
 Status LoWorksheet::autoFitRows(const Range &r)
 {
     if (Status c = checkRange(r); !c) return c;
@@ -462,6 +495,23 @@ Reference<css::table::XCellRange> LoWorksheet::range(const Range &r)
 Reference<css::beans::XPropertySet> LoWorksheet::props(const Range &r)
 {
     return Reference<css::beans::XPropertySet>(range(r), UNO_QUERY_THROW);
+}
+
+Reference<css::beans::XPropertySet> LoWorksheet::rangeList(const std::vector<Range> &ranges)
+{
+    if (ranges.empty()) return {};
+    sheet(); // the sheet must exist
+    Sequence<css::table::CellRangeAddress> addresses(sal_Int32(ranges.size()));
+    css::table::CellRangeAddress *out = addresses.getArray();
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        const Range &r = ranges[i];
+        out[i] = css::table::CellRangeAddress(sal_Int16(m_index), r.col1 - 1, r.row1 - 1, r.col2 - 1, r.row2 - 1);
+    }
+    Reference<css::lang::XMultiServiceFactory> factory(m_model, UNO_QUERY_THROW);
+    Reference<css::sheet::XSheetCellRangeContainer> list(
+        factory->createInstance(name("com.sun.star.sheet.SheetCellRanges")), UNO_QUERY_THROW);
+    list->addRangeAddresses(addresses, false); // not merged: each range keeps its own outline
+    return Reference<css::beans::XPropertySet>(list, UNO_QUERY_THROW);
 }
 
 sal_Int32 LoWorksheet::textFormatKey()

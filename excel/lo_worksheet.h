@@ -49,6 +49,8 @@ public:
     Result<int> lastUsedRow() override;
     Status setBorderLine(const Range &r, Border index, LineWeight weight, int color) override;
     Status setPattern(const Range &r, Pattern pattern, int color) override;
+    Status setPatternOnRanges(const std::vector<Range> &ranges, Pattern pattern, int color) override;
+    Status setOutlineOnRanges(const std::vector<Range> &ranges, LineWeight weight, int color) override;
     Status autoFitRows(const Range &r) override;
     Result<BorderLine> borderLine(const Range &r, Border index) override;
     Result<CellFormat> format(int row, int col) override;
@@ -61,6 +63,9 @@ private:
     Status applyBorder(const Range &r, Border index, const css::table::BorderLine2 &line, const char *what);
     Reference<css::table::XCellRange> range(const Range &r);
     Reference<css::beans::XPropertySet> props(const Range &r);
+    // One property set over all the ranges (each kept apart), or null when
+    // the list is empty.
+    Reference<css::beans::XPropertySet> rangeList(const std::vector<Range> &ranges);
     sal_Int32 textFormatKey();
     sal_Int32 formatKey(const OUString &code);
     std::shared_ptr<Session> m_session;

@@ -202,6 +202,12 @@ public:
     virtual Status setFontSize(const Range &range, double points) = 0;
     virtual Status setBold(const Range &range, bool bold) = 0;
     virtual Status setFontColor(const Range &range, int color) = 0;
+    // The same formatting on many ranges in one call to the application (a
+    // long list of separate calls is what makes a big sheet slow): a pattern
+    // over every range; a continuous outline round each range on its own,
+    // as if each were framed separately (neighbouring ranges are not joined).
+    virtual Status setPatternOnRanges(const std::vector<Range> &ranges, Pattern pattern, int color) = 0;
+    virtual Status setOutlineOnRanges(const std::vector<Range> &ranges, LineWeight weight, int color) = 0;
 
     // Reading the formatting back.
     virtual Result<CellFormat> format(int row, int col) = 0;

@@ -105,7 +105,7 @@ TEST_F(Workbooks, NarrowedListWritesExactlyItsItemsInOrderWithTheStartMonth)
 TEST_F(Workbooks, StockWarningsShadeBelowProperAndFrameZero)
 {
     std::vector<LedgerRecord> records;
-    for (auto [stock, proper] : {std::pair{"3", "5"}, {"0", "5"}, {"5", "5"}, {"", "5"}}) {
+    for (auto [stock, proper] : {std::pair{"3", "5"}, {"0", "5"}, {"5", "5"}, {"", "5"}, {"0", "5"}, {"0", "5"}}) {
         Item it{QStringLiteral("W-%1").arg(records.size() + 1), QStringLiteral("品")};
         it.stock = stock;
         it.proper = proper;
@@ -130,6 +130,15 @@ TEST_F(Workbooks, StockWarningsShadeBelowProperAndFrameZero)
     for (int item : {2, 3}) {
         EXPECT_EQ(fill(5 + 2 * item, 3), -1) << item;
         EXPECT_NE(frame(item).weight, excel::LineWeight::Thick) << item;
+    }
+    // Neighbours out of stock are framed one by one: the edge between them
+    // is heavy, the line inside an item is not.
+    for (int item : {4, 5}) {
+        EXPECT_EQ(frame(item).weight, excel::LineWeight::Thick) << item;
+        EXPECT_EQ(frame(item).color, 0x000080) << item;
+        const int row = 5 + 2 * item;
+        EXPECT_NE(s.borderLine(Range::of(row, 3, row + 1, 30), excel::Border::InsideHorizontal).value().weight,
+                  excel::LineWeight::Thick) << item;
     }
 }
 
