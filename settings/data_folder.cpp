@@ -220,8 +220,13 @@ bool DataFolder::transfer()
 
     createSubFolders(target);
     const bool copied = copyListsAndLedger(source, target);
+    // The daily book of the source, or the program folder's blank when the
+    // source never had one: a new data folder always gets a daily book.
     const QString daily = names::materialsFolder() + QStringLiteral("/Mb入出庫月報.xls");
-    if (!copyReplacing(source + daily, target + daily))
+    const QString dailyFrom = QFileInfo::exists(source + daily)
+                                  ? source + daily
+                                  : m_d.clientFolder + names::templatesFolder() + QStringLiteral("/Mb入出庫月報.xls");
+    if (!copyReplacing(dailyFrom, target + daily))
         tell(QStringLiteral("M在庫資料\\Mb入出庫月報.xlsファイル転送が出来ません。"));
 
     if (!copied) {

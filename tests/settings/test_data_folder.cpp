@@ -79,6 +79,20 @@ TEST(DataFolder, TransferCopiesAndMovesTheClient)
     EXPECT_TRUE(m.folder.atSetupPosition());
 }
 
+TEST(DataFolder, ANewDataFolderGetsTheBlankDailyBookWhenTheSourceHasNone)
+{
+    Move m;
+    QFile::remove(m.client + names::materialsFolder() + QStringLiteral("/Mb入出庫月報.xls"));
+    QDir().mkpath(m.client + names::templatesFolder());
+    kpv::testing::writeBytes(m.client + names::templatesFolder() + QStringLiteral("/Mb入出庫月報.xls"), "blank");
+    m.confirm(m.target);
+    m.messages.answerYes(2);
+    ASSERT_TRUE(m.folder.transfer());
+    EXPECT_EQ(kpv::testing::fileBytes(m.target + names::materialsFolder() + QStringLiteral("/Mb入出庫月報.xls")), "blank");
+    EXPECT_EQ(m.told().last(), QStringLiteral("※新規フォルダーにデータ転送が完了しました。"));
+    EXPECT_EQ(m.told().size(), 1);
+}
+
 TEST(DataFolder, TransferRefusedForTheProgramFolderAndTheSameFolder)
 {
     for (bool same : {false, true}) {
