@@ -8,38 +8,20 @@
 #include "ledger/form11.h"
 #include "ledger/form12.h"
 #include "storage/dolvb.h"
-#include "storage/text.h"
+#include "tools/shot_support.h"
 #include "ui/flex_grid.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QPixmap>
 #include <QPushButton>
-
-namespace {
-struct Silent : kpv::Messages {
-    bool ask(const QString &, const QString &) override { return false; }
-    void tell(const QString &, const QString &) override {}
-};
-} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     if (argc != 4) return 2;
-    for (const QString &family : {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")}) {
-        if (QFontDatabase::hasFamily(family)) {
-            QFont f(family);
-            f.setPointSize(10);
-            QApplication::setFont(f);
-            break;
-        }
-    }
-    Silent messages;
-    kpv::NoBusyPointer pointer;
-    kpv::Dolvb d(messages, pointer);
-    d.clientFolder = d.dataFolder = kpv::normalizeFolderPath(QString::fromLocal8Bit(argv[1]) + QLatin1Char('/'));
-    d.appTitle = QStringLiteral("KPV予備品管理");
+    kpv::shot::useScreenFont();
+    kpv::shot::World world(argv[1]);
+    kpv::Dolvb &d = world.d;
     kpv::ledger::Form11 w(d);
     w.show();
     w.newItem->click();
