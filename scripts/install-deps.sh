@@ -8,6 +8,8 @@ PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   libgtest-dev libbenchmark-dev
+  # the collator of the sort (ICU, as Qt uses it)
+  libicu-dev
   # spreadsheet application and its SDK (UNO)
   libreoffice-calc libreoffice-dev fonts-liberation2
   # independent .xls reader for the tests

@@ -13,7 +13,11 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <sys/uio.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #endif
 
 namespace kpv::search {
@@ -130,8 +134,77 @@ size_t gatherRecords(const char *ledger, size_t size, int records, const int *or
     return copied;
 }
 
+#ifndef Q_OS_WIN
+namespace {
+// Writes every byte the pieces hold, however much each call takes.
+bool writeAllPieces(int fd, iovec *pieces, int count)
+{
+    while (count > 0) {
+        ssize_t done = ::writev(fd, pieces, std::min(count, IOV_MAX));
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        while (count > 0 && size_t(done) >= pieces->iov_len) {
+            done -= ssize_t(pieces->iov_len);
+            ++pieces;
+            --count;
+        }
+        if (count > 0 && done > 0) {
+            pieces->iov_base = static_cast<char *>(pieces->iov_base) + done;
+            pieces->iov_len -= size_t(done);
+        }
+    }
+    return true;
+}
+
+// The records are handed to the system straight from the ledger bytes, a
+// thousand or so per call, neighbours in one piece; only a record whose line
+// end must be set or that is not wholly there is copied first.
+bool writeRecordsFromPlace(int fd, const char *ledger, size_t size, int records, const std::vector<int> &order, bool withTail)
+{
+    constexpr int kPieces = 1024;
+    iovec pieces[kPieces + 1];
+    std::vector<char> copies;  // the records copied for the pieces of one call
+    int count = 0;
+    size_t copied = 0;
+    const auto flush = [&] {
+        const bool ok = writeAllPieces(fd, pieces, count);
+        count = 0;
+        copied = 0;
+        return ok;
+    };
+    for (const int n : order) {
+        if (n < 1 || n > records) continue;
+        const size_t at = size_t(n - 1) * kSize;
+        const char *from = ledger + at;
+        const bool asIs = at + kSize <= size && from[LedgerRecord::kLineEndOffset] == '\r' && from[LedgerRecord::kLineEndOffset + 1] == '\n';
+        if (!asIs) {
+            if (copies.empty()) copies.resize(size_t(kPieces) * kSize);
+            char *to = copies.data() + copied * kSize;
+            gatherRecords(ledger, size, records, &n, 1, to);
+            from = to;
+            ++copied;
+        } else if (count > 0 && static_cast<const char *>(pieces[count - 1].iov_base) + pieces[count - 1].iov_len == from) {
+            pieces[count - 1].iov_len += kSize;
+            continue;
+        }
+        pieces[count++] = iovec{const_cast<char *>(from), size_t(kSize)};
+        if (count == kPieces && !flush()) return false;
+    }
+    const size_t whole = size_t(records) * kSize;
+    if (withTail && size > whole) pieces[count++] = iovec{const_cast<char *>(ledger + whole), size - whole};
+    return flush();
+}
+} // namespace
+#endif
+
 bool writeRecordsInOrder(QIODevice &out, const char *ledger, size_t size, int records, const std::vector<int> &order, bool withTail)
 {
+#ifndef Q_OS_WIN
+    if (auto *file = qobject_cast<QFileDevice *>(&out); file && file->handle() >= 0 && file->flush())
+        return writeRecordsFromPlace(file->handle(), ledger, size, records, order, withTail);
+#endif
     constexpr size_t kChunk = 512;
     std::vector<char> chunk(kChunk * kSize);
     for (size_t i = 0; i < order.size(); i += kChunk) {

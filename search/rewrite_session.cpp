@@ -9,6 +9,8 @@
 #include <QSysInfo>
 
 #include <charconv>
+#include <cstring>
+#include <memory>
 
 namespace kpv::search {
 
@@ -69,6 +71,23 @@ bool RewriteSession::lockAndRead(LargeBuffer &ledger)
     return true;
 }
 
+bool RewriteSession::ledgerStillAsRead(const LargeBuffer &ledger) const
+{
+    QFile f(m_d.ledgerPath());
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || f.size() != qint64(ledger.size())) return false;
+    constexpr qint64 kPiece = qint64(1) << 20;
+    std::unique_ptr<char[]> piece(new char[size_t(kPiece)]);
+    size_t at = 0;
+    for (;;) {
+        const qint64 r = f.read(piece.get(), kPiece);
+        if (r < 0) return false;
+        if (r == 0) break;
+        if (at + size_t(r) > ledger.size() || std::memcmp(piece.get(), ledger.data() + at, size_t(r)) != 0) return false;
+        at += size_t(r);
+    }
+    return at == ledger.size();
+}
+
 void RewriteSession::takeStamp(const LargeBuffer &ledger)
 {
     // Made while the bytes were read (the same as LedgerStamp::of them).
@@ -120,6 +139,7 @@ void RewriteSession::close()
 
 void RewriteSession::end()
 {
+    letGoOfLedger();
     if (m_lock.held()) m_d.deleteTempLedger();
     m_lock.release();
     m_ledger.release();

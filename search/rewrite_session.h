@@ -62,6 +62,12 @@ protected:
     // Takes the session lock (a message naming the other PC when it is
     // held elsewhere) and reads the ledger whole into ledger.
     bool lockAndRead(LargeBuffer &ledger);
+    // Whether the ledger file still holds exactly the bytes read last:
+    // read again a piece at a time and compared.
+    bool ledgerStillAsRead(const LargeBuffer &ledger) const;
+    // Called before the ledger buffer is read into again or given back: a
+    // session that hands the buffer to other threads waits for them here.
+    virtual void letGoOfLedger() {}
     // The buffer the ledger is read into while the panel is open: reading
     // it again (the sort after the opening) reuses memory already faulted
     // in. Given back when the session ends.

@@ -3,62 +3,87 @@
 #include "storage/codepage.h"
 #include "storage/dolvb.h"
 
-#include <QCollator>
-#include <QCollatorSortKey>
 #include <QFile>
-#include <QLocale>
 
-#include <algorithm>
-#include <numeric>
+#include <future>
+#include <thread>
 
 namespace kpv::search {
 
 namespace {
-
-QCollator japaneseCollator()
+// Asks for the bytes at p to be brought into the cache while other work
+// goes on.
+inline void prefetch(const char *p)
 {
-    QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    collator.setIgnorePunctuation(false);
-    return collator;
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+    __builtin_prefetch(p + 64);
+#else
+    (void)p;
+#endif
 }
 
-// Positions into sortKeys in ascending order, equal keys in their given
-// order. Each key is made once; the sort compares the made keys.
-std::vector<int> orderOfSortKeys(const std::vector<QCollatorSortKey> &sortKeys)
+// The records with a name in sorted order (record numbers from 1), from
+// the ledger bytes: the sort key of each record is its name, then its item
+// number, decoded straight from the record's bytes (a record counted but not
+// wholly in the file reads NUL-filled after the bytes that are).
+std::vector<int> sortedRecords(const char *bytes, size_t size, int records)
 {
-    std::vector<int> order(sortKeys.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return sortKeys[size_t(a)].compare(sortKeys[size_t(b)]) < 0; });
+    const int count = std::min<int>(records, int((size + LedgerRecord::kSize - 1) / LedgerRecord::kSize));
+    std::vector<char> named(size_t(std::max(count, 0)), 0);
+    std::vector<int> order = collatedOrder(named.size(), [&](size_t first, size_t last, TextRun &keys) {
+        constexpr size_t kAhead = 8;
+        for (size_t i = first; i < last; ++i) {
+            const char *rec = bytes + i * LedgerRecord::kSize;
+            if (i + kAhead < last) prefetch(rec + kAhead * LedgerRecord::kSize);
+            int nameAt = 0, numberAt = 0;
+            const int nameLength = cp932::trimmedRange(rec + LedgerRecord::fieldOffset(1), LedgerRecord::kFieldWidth, nameAt);
+            if (nameLength == 0) {
+                keys.end(0);
+                continue;
+            }
+            named[i] = 1;
+            const int numberLength = cp932::trimmedRange(rec + LedgerRecord::fieldOffset(0), LedgerRecord::kFieldWidth, numberAt);
+            char16_t *text = keys.room(size_t(nameLength + numberLength));
+            int used = cp932::decodeTo(rec + LedgerRecord::fieldOffset(1) + nameAt, nameLength, text);
+            used += cp932::decodeTo(rec + LedgerRecord::fieldOffset(0) + numberAt, numberLength, text + used);
+            keys.end(size_t(used));
+        }
+    });
+    std::erase_if(order, [&](int position) { return !named[size_t(position)]; });
+    for (int &position : order) ++position;
     return order;
 }
 
-// Records gathered, listed and written per step: about 1.8 MB, so that the
-// records copied in sorted order are still in the cache when their row of
-// the list is filled from them.
-constexpr size_t kStepRecords = 2048;
-
 } // namespace
 
-std::vector<int> collatedOrder(const std::vector<QString> &keys)
+SortSession::~SortSession()
 {
-    const QCollator collator = japaneseCollator();
-    std::vector<QCollatorSortKey> sortKeys;
-    sortKeys.reserve(keys.size());
-    for (const QString &k : keys) sortKeys.push_back(collator.sortKey(k));
-    return orderOfSortKeys(sortKeys);
+    letGoOfLedger();
+}
+
+void SortSession::letGoOfLedger()
+{
+    if (m_prepared.valid()) m_prepared.wait();
+    m_prepared = {};
 }
 
 bool SortSession::open()
 {
     BusyGuard busy(m_d.pointer());
+    letGoOfLedger();
     LargeBuffer &ledger = ledgerBuffer();
     if (!lockAndRead(ledger)) return false;
     takeStamp(ledger);
     fillSortRows(m_d.indexTable, ledger.data(), m_records);
     m_listed = m_records;
     m_order.clear();
+    // While the user looks at the list, the order is made on a thread of its
+    // own from the bytes just read; "Sort開始" takes it when the ledger is
+    // still as read.
+    m_prepared = std::async(std::launch::async, [bytes = ledger.data(), size = ledger.size(), records = m_records] {
+        return sortedRecords(bytes, size, records);
+    });
     return true;
 }
 
@@ -67,62 +92,67 @@ bool SortSession::sort()
     if (!isOpen()) return false;
     BusyGuard busy(m_d.pointer());
     LargeBuffer &ledger = ledgerBuffer();
-    if (!lockAndRead(ledger)) return false;
-    takeStamp(ledger);
+    IndexTable &table = m_d.indexTable;
+    // The list shows the records of `shown` (after an earlier sort) or the
+    // ledger in its order (empty).
+    std::vector<int> shown = std::move(m_order);
     m_order.clear();
-    if (m_records == 0) return false;
+    // The order of the bytes held: made since the opening, or the one shown
+    // after an earlier sort of the same bytes.
+    std::vector<int> order = m_prepared.valid() ? m_prepared.get() : shown;
 
-    // The sort key of each record with a name, decoded straight from the
-    // record's bytes into one buffer (name, then item number) and made into
-    // the collator's key at once.
-    const QCollator collator = japaneseCollator();
-    std::vector<QCollatorSortKey> sortKeys;
-    std::vector<int> numbers;
-    sortKeys.reserve(size_t(m_records));
-    numbers.reserve(size_t(m_records));
-    char16_t text[2 * LedgerRecord::kFieldWidth];
-    for (int n = 1; n <= m_records; ++n) {
-        // A record counted but not (wholly) in the file: NUL bytes follow the
-        // bytes read, so its fields read as far as they are there.
-        if (size_t(n - 1) * LedgerRecord::kSize >= ledger.size()) break;
-        const char *rec = ledger.data() + qsizetype(n - 1) * LedgerRecord::kSize;
-        int begin = 0;
-        int length = cp932::trimmedRange(rec + LedgerRecord::fieldOffset(1), LedgerRecord::kFieldWidth, begin);
-        if (length == 0) continue;
-        int used = cp932::decodeTo(rec + LedgerRecord::fieldOffset(1) + begin, length, text);
-        length = cp932::trimmedRange(rec + LedgerRecord::fieldOffset(0), LedgerRecord::kFieldWidth, begin);
-        used += cp932::decodeTo(rec + LedgerRecord::fieldOffset(0) + begin, length, text + used);
-        sortKeys.push_back(collator.sortKey(QString::fromRawData(reinterpret_cast<const QChar *>(text), used)));
-        numbers.push_back(n);
-    }
-    std::vector<int> order;
-    order.reserve(numbers.size());
-    for (int position : orderOfSortKeys(sortKeys)) order.push_back(numbers[size_t(position)]);
-    sortKeys = {};
-
-    // The sorted ledger waits in the temporary ledger until it is registered.
-    // The records are gathered in sorted order a step at a time; each step
-    // fills its rows of the list and is written in one call. The temporary
-    // ledger is not the ledger: it is not flushed to the disk (registering
-    // writes the ledger anew and flushes that).
+    // The sorted ledger waits in the temporary ledger until it is
+    // registered. It is written on a second thread while this one makes sure
+    // that the ledger still holds the bytes sorted and puts the list in
+    // sorted order. The temporary ledger is not the ledger: it is not
+    // flushed to the disk (registering writes the ledger anew and flushes
+    // that).
     m_d.deleteTempLedger();
     QFile temp(m_d.tempLedgerPath());
-    bool written = temp.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
-    IndexTable &table = m_d.indexTable;
-    const int count = int(order.size());
-    table.startRefill(count, size_t(count) * 64);
-    LargeBuffer step(kStepRecords * LedgerRecord::kSize);
-    for (size_t i = 0; i < order.size(); i += kStepRecords) {
-        const size_t records = std::min(kStepRecords, order.size() - i);
-        gatherRecords(ledger.data(), ledger.size(), m_records, order.data() + i, records, step.data());
-        for (size_t k = 0; k < records; ++k) fillSortRow(table, int(i + k + 1), step.data() + k * LedgerRecord::kSize);
-        const qint64 bytes = qint64(records) * LedgerRecord::kSize;
-        if (written && temp.write(step.data(), bytes) != bytes) written = false;
+    bool written = false;
+    std::thread writer;
+    const auto startWriting = [&] {
+        written = temp.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+        if (written)
+            writer = std::thread([&] { written = writeRecordsInOrder(temp, ledger.data(), ledger.size(), m_records, order, false); });
+    };
+    const auto finishWriting = [&] {
+        if (writer.joinable()) writer.join();
+        temp.close();
+    };
+    if (!order.empty()) startWriting();
+    if (order.empty() || !ledgerStillAsRead(ledger)) {
+        // Changed meanwhile (or nothing made yet): the ledger is read again,
+        // listed in its order and sorted here.
+        finishWriting();
+        if (!lockAndRead(ledger)) {
+            m_d.deleteTempLedger();
+            return false;
+        }
+        takeStamp(ledger);
+        fillSortRows(table, ledger.data(), m_records);
+        m_listed = m_records;
+        shown.clear();
+        order = m_records > 0 ? sortedRecords(ledger.data(), ledger.size(), m_records) : std::vector<int>{};
+        if (order.empty()) {
+            m_d.deleteTempLedger();
+            return false;
+        }
+        startWriting();
     }
-    temp.close();
+
+    std::vector<int> fromRows = order;
+    if (!shown.empty()) {
+        std::vector<int> rowOf(size_t(m_records) + 1, 0);
+        for (size_t i = 0; i < shown.size(); ++i) rowOf[size_t(shown[i])] = int(i + 1);
+        for (int &row : fromRows) row = rowOf[size_t(row)];
+    }
+    table.reorderRows(fromRows);
+    finishWriting();
     if (!written) {
         // The list goes back to the ledger's present order.
         fillSortRows(table, ledger.data(), m_records);
+        m_listed = m_records;
         m_d.messages().tell(QStringLiteral("登録確認"), m_d.tempLedgerPath() + QLatin1Char('\r') + QStringLiteral("　ファイルに書き込めません。"));
         return false;
     }

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -82,6 +83,26 @@ public:
         if (!valid(row, column)) return;
         m_rows[size_t(row)][size_t(column - 1)] = Span{uint32_t(m_used + skip), uint32_t(length)};
         m_used += skip + length;
+    }
+
+    // Rows 1..n (n = fromRows.size()) become what rows fromRows[0..n) held
+    // in columns 1..4, and column 5 of row i holds i; rows after n are
+    // emptied. The values are not copied, only where they lie.
+    void reorderRows(const std::vector<int> &fromRows)
+    {
+        std::vector<std::array<Span, 4>> moved(fromRows.size());
+        for (size_t i = 0; i < fromRows.size(); ++i) {
+            const int from = fromRows[i];
+            if (from >= 1 && from < kRows) std::copy_n(m_rows[size_t(from)].begin(), 4, moved[i].begin());
+        }
+        const int rows = int(std::min(fromRows.size(), size_t(kRows - 1)));
+        clearFrom(rows + 1);
+        for (int r = 1; r <= rows; ++r) {
+            std::copy_n(moved[size_t(r - 1)].begin(), 4, m_rows[size_t(r)].begin());
+            char *digits = room(11);
+            const size_t length = size_t(std::to_chars(digits, digits + 11, r).ptr - digits);
+            commitCell(r, 5, 0, length);
+        }
     }
 
 private:
