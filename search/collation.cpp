@@ -55,7 +55,8 @@ uint64_t headAt(const Entry &e, size_t depth)
 
 // Sorts entries [first, last), whose keys agree in their first `depth`
 // bytes, by the eight bytes from there; runs whose eight bytes agree too
-// and go on are sorted by the next eight, and so on. A key holds no NUL
+// and go on are sorted by the eight bytes after all that they agree in, and
+// so on. A key holds no NUL
 // before its end, so heads that agree and end in NUL are equal keys, which
 // keep their positions' order.
 void sortFrom(Entry *first, Entry *last, size_t depth)
@@ -65,8 +66,16 @@ void sortFrom(Entry *first, Entry *last, size_t depth)
         Entry *end = run + 1;
         while (end != last && end->head == run->head) ++end;
         if (end - run > 1 && (run->head & 0xff) != 0) {
-            for (Entry *e = run; e != end; ++e) e->head = headAt(*e, depth + 8);
-            sortFrom(run, end, depth + 8);
+            // The run's keys agree beyond these eight bytes as far as all
+            // of them agree with the first: the next heads are read from there.
+            size_t agree = run->length;
+            for (Entry *e = run + 1; e != end && agree > depth + 8; ++e) {
+                size_t b = depth + 8;
+                while (b < agree && e->key[b] == run->key[b]) ++b;
+                agree = b;
+            }
+            for (Entry *e = run; e != end; ++e) e->head = headAt(*e, agree);
+            sortFrom(run, end, agree);
         }
         run = end;
     }
