@@ -31,6 +31,7 @@ constexpr int kHeadingColour = 0xF0E0C0;  // light blue (red C0, green E0, blue 
 constexpr int kShadeColour = 0x808080;    // grey, shaded at 50 %
 constexpr int kZeroFrameColour = 0x000080; // dark red
 constexpr int kGridColour = 0x808080;
+const QString kRateFormat = QStringLiteral("###.0"); // as the list shows the rate
 
 int at(int col) { return col - kFirstCol; }
 
@@ -75,7 +76,9 @@ void putItemRow(const LedgerRecord &rec, int line, Block &b, int r)
     for (int m = 1; m <= 12; ++m) b.at(r, at(kFirstMonthCol + m - 1)) = CellValue::numberOrText(rec.cell(line, m));
     b.at(r, at(kTotalCol)) = CellValue::numberOrText(rec.cell(line, 13));
     b.at(r, at(kPlannedCol)) = CellValue::numberOrText(rec.cell(line, 14));
-    b.at(r, at(kRateCol)) = CellValue::numberOrText(ledger::rateText(rec.cell(line, 15)));
+    // The rate in percent, shown with one decimal by the column's format.
+    const double rate = rec.cellNumber(line, 15);
+    b.at(r, at(kRateCol)) = rate == 0 ? CellValue() : CellValue::number(rate / 10);
 }
 
 } // namespace
@@ -218,6 +221,7 @@ Status LedgerOutput::writeSheet(excel::Worksheet &sheet, const std::vector<Ledge
     const Range table = Range::of(kHeadingRow, kFirstCol, lastRow, kLastCol);
     std::vector<std::function<Status()>> steps = {
         [&] { return sheet.setTextFormatAllCells(); },
+        [&] { return sheet.setNumberFormat(Range::of(kLedgerFirstItemRow, kRateCol, lastRow, kRateCol), kRateFormat); },
         [&] { return sheet.writeBlock(1, kFirstCol, titles); },
         [&] {
             return sheet.writeRows(kLedgerFirstItemRow, kFirstCol, int(count) * 2, kColumns, [&](int row, Block &piece) {

@@ -7,7 +7,8 @@
 // the month headings in P4:AA4; each item from row 5 on takes two rows,
 // columns C to AD: the receipts row carries the item's fields (C..M), the
 // receipts total (N), the twelve months (P..AA), the plan (AB), the rate as a
-// percentage (AC, not read back) and the start of use (AD); the issues row
+// percentage (AC, a number shown with one decimal as the list shows it; not
+// read back) and the start of use (AD); the issues row
 // the same monthly cells of the issues. The item number and the names are
 // text cells; a quantity, price or other number field whose text is exactly
 // how the number shows in a general cell ("12", "0.5", "-3") is a number
