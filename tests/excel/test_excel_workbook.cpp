@@ -114,6 +114,7 @@ TEST_F(Workbooks, BlocksRoundTripInPieces)
                 block.at(r, c) = CellValue(QStringLiteral("品%1-%2").arg(r).arg(c, 3, 10, QLatin1Char('0')));
         }
     Worksheet &s = book.firstSheet();
+    ASSERT_TRUE(s.setTextFormatAllCells()); // numbers stay numbers in text-formatted cells
     ASSERT_TRUE(s.setCell(4, 3, QStringLiteral("上")));
     ASSERT_TRUE(s.setCell(5 + 1500, 40, QStringLiteral("下")));
     ASSERT_TRUE(book.setScreenUpdating(false));
@@ -141,6 +142,7 @@ TEST_F(Workbooks, BlocksRoundTripInPieces)
     XlsReader xls(file);
     EXPECT_EQ(xls.text(5 + 1, 3 + 2), QStringLiteral("品1-002"));
     EXPECT_EQ(xls.text(5 + 1000, 40 + 3), QStringLiteral("100003.25"));
+    EXPECT_TRUE(xls.isNumber(5 + 1000, 40 + 3));
 }
 
 TEST(CellValues, NumberOnlyWhereItShowsAsTheSameText)
