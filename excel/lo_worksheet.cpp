@@ -25,7 +25,8 @@
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -129,12 +130,11 @@ Result<Block> LoWorksheet::readBlock(const Range &r)
 
 namespace {
 
-// A large block goes to the office in pieces of about this many cells, from
-// this many threads at once: while the office stores one piece, the bridge
-// takes in the next and the next is being made here, and the pieces stay
-// small enough for both processes to reuse their memory.
+// A large block goes to the office in pieces of about this many cells: while
+// the office stores one piece, the next ones (up to kAhead) are made here,
+// and the pieces stay small enough for both processes to reuse their memory.
 constexpr int kCellsPerPiece = 16384;
-constexpr int kWriters = 2;
+constexpr int kAhead = 2;
 
 void toOffice(const Block &block, int first, int rows, Sequence<Sequence<Any>> &out)
 {
@@ -189,35 +189,75 @@ Status LoWorksheet::writePieces(const char *what, int row, int col, int rows, in
         const Reference<css::sheet::XSpreadsheet> target = sheet();
         const int pieceRows = std::max(1, kCellsPerPiece / columns);
         const int pieces = (rows + pieceRows - 1) / pieceRows;
-        std::atomic<int> next{0};
-        std::atomic<bool> stop{false};
-        std::mutex failureMutex;
-        std::exception_ptr failure;
-        auto work = [&] {
-            try {
-                Sequence<Sequence<Any>> data;
-                for (int k; !stop && (k = next++) < pieces;) {
-                    const int first = k * pieceRows;
-                    const int count = std::min(pieceRows, rows - first);
-                    piece(first, count, data);
-                    Reference<css::sheet::XCellRangeData> range(
-                        target->getCellRangeByPosition(col - 1, row - 1 + first, col + columns - 2,
-                                                       row + first + count - 2),
-                        UNO_QUERY_THROW);
-                    range->setDataArray(data);
+        // A helper thread makes the pieces, up to kAhead ahead; this thread
+        // alone talks to the office and sends them in order.
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::deque<Sequence<Sequence<Any>>> made;
+        bool stop = false;
+        std::exception_ptr makeFailure;
+        std::thread maker;
+        if (pieces > 1)
+            maker = std::thread([&] {
+                try {
+                    for (int k = 0; k < pieces; ++k) {
+                        {
+                            std::unique_lock<std::mutex> lock(mutex);
+                            changed.wait(lock, [&] { return stop || int(made.size()) < kAhead; });
+                            if (stop) return;
+                        }
+                        Sequence<Sequence<Any>> data;
+                        piece(k * pieceRows, std::min(pieceRows, rows - k * pieceRows), data);
+                        std::lock_guard<std::mutex> lock(mutex);
+                        made.push_back(std::move(data));
+                        changed.notify_all();
+                    }
+                } catch (...) {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    makeFailure = std::current_exception();
+                    changed.notify_all();
                 }
-            } catch (...) {
-                stop = true;
-                std::lock_guard<std::mutex> lock(failureMutex);
-                if (!failure) failure = std::current_exception();
+            });
+        struct Joined {
+            std::thread &t;
+            std::mutex &m;
+            std::condition_variable &c;
+            bool &stop;
+            ~Joined()
+            {
+                {
+                    std::lock_guard<std::mutex> lock(m);
+                    stop = true;
+                }
+                c.notify_all();
+                if (t.joinable()) t.join();
             }
-        };
-        std::vector<std::thread> helpers;
-        for (int t = 1; t < std::min(kWriters, pieces); ++t) helpers.emplace_back(work);
-        work();
-        for (std::thread &t : helpers) t.join();
+        } joined{maker, mutex, changed, stop};
+        try {
+            for (int k = 0; k < pieces; ++k) {
+                Sequence<Sequence<Any>> data;
+                if (pieces == 1) {
+                    piece(0, rows, data);
+                } else {
+                    std::unique_lock<std::mutex> lock(mutex);
+                    changed.wait(lock, [&] { return !made.empty() || makeFailure; });
+                    if (made.empty()) std::rethrow_exception(makeFailure);
+                    data = made.front();
+                    made.pop_front();
+                    changed.notify_all();
+                }
+                const int first = k * pieceRows;
+                const int count = std::min(pieceRows, rows - first);
+                Reference<css::sheet::XCellRangeData> range(
+                    target->getCellRangeByPosition(col - 1, row - 1 + first, col + columns - 2, row + first + count - 2),
+                    UNO_QUERY_THROW);
+                range->setDataArray(data);
+            }
+        } catch (...) {
+            if (adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(true));
+            throw;
+        }
         if (adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(true));
-        if (failure) std::rethrow_exception(failure);
     });
 }
 
