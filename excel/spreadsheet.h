@@ -251,7 +251,8 @@ public:
     virtual Status insertSheet(int n, const QString &sheetName) = 0;
 
     // Application.ScreenUpdating: off before writing, on when done. While it
-    // is off the application does not repaint and does not refit row heights.
+    // is off the application does not repaint, does not refit row heights
+    // and keeps no undo steps.
     virtual Status setScreenUpdating(bool on) = 0;
     // Application.EnableEvents: off while the system writes.
     virtual Status setEnableEvents(bool on) = 0;
