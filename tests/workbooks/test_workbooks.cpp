@@ -210,7 +210,7 @@ TEST_F(Workbooks, SpecificationBookIsReusedKeepingTheUsersCells)
     int hidden = 0;
     SpecWorkbook spec(w.d, *w.office, {[&](const QString &) { ++hidden; }, [&] { --hidden; }});
     spec.setShowResult(false);
-    ASSERT_EQ(spec.run(2, card), SpecWorkbook::Outcome::Written);
+    ASSERT_EQ(spec.run(2, card), SpecWorkbook::Outcome::Written) << w.messages.last().text.toStdString();
     const QString path = specWorkbookPath(w.data, QStringLiteral("0002"));
     {
         auto book = w.office->bind(path, excel::Spreadsheet::Access::Write);
