@@ -24,4 +24,19 @@ QString CellValue::text() const
     return s;
 }
 
+CellValue CellValue::numberOrText(const QString &text)
+{
+    // Only digits, one sign and one point can make the shortest form; a
+    // quick look spares the conversion for names and the like.
+    if (text.isEmpty() || text.size() > 17) return CellValue(text);
+    for (QChar c : text)
+        if (!(c.isDigit() && c.unicode() < 128) && c != QLatin1Char('-') && c != QLatin1Char('.')) return CellValue(text);
+    bool ok = false;
+    const double d = text.toDouble(&ok);
+    if (!ok) return CellValue(text);
+    CellValue n = number(d);
+    if (n.text() != text) return CellValue(text);
+    return n;
+}
+
 } // namespace kpv::excel

@@ -31,6 +31,7 @@ constexpr int kHeadingColour = 0xF0E0C0;  // light blue (red C0, green E0, blue 
 constexpr int kShadeColour = 0x808080;    // grey, shaded at 50 %
 constexpr int kZeroFrameColour = 0x000080; // dark red
 constexpr int kGridColour = 0x808080;
+const QString kRateFormat = QStringLiteral("###.0"); // as the list shows the rate
 
 int at(int col) { return col - kFirstCol; }
 
@@ -60,24 +61,33 @@ StockWarning stockWarning(const LedgerRecord &rec)
     return StockWarning::None;
 }
 
+namespace {
+
+// Row line (1 receipts, 2 issues) of an item into block row r: text as
+// stored, every number in its shortest form as a number.
+void putItemRow(const LedgerRecord &rec, int line, Block &b, int r)
+{
+    if (line == 1) {
+        for (int n = 0; n <= 4; ++n) b.at(r, at(kFirstCol + n)) = CellValue(rec.field(n));
+        for (int n = 5; n <= 10; ++n) b.at(r, at(kFirstCol + n)) = CellValue::numberOrText(rec.field(n));
+        b.at(r, at(kStartOfUseCol)) = CellValue(rec.field(kStartOfUseField));
+    }
+    b.at(r, at(kStartMonthCol)) = CellValue(line == 1 ? QStringLiteral("入庫") : QStringLiteral("出庫"));
+    for (int m = 1; m <= 12; ++m) b.at(r, at(kFirstMonthCol + m - 1)) = CellValue::numberOrText(rec.cell(line, m));
+    b.at(r, at(kTotalCol)) = CellValue::numberOrText(rec.cell(line, 13));
+    b.at(r, at(kPlannedCol)) = CellValue::numberOrText(rec.cell(line, 14));
+    // The rate in percent, shown with one decimal by the column's format.
+    const double rate = rec.cellNumber(line, 15);
+    b.at(r, at(kRateCol)) = rate == 0 ? CellValue() : CellValue::number(rate / 10);
+}
+
+} // namespace
+
 Block ledgerItemsBlock(const std::vector<LedgerRecord> &records, size_t first, size_t count)
 {
     Block b(int(count) * 2, kColumns);
-    for (size_t i = 0; i < count; ++i) {
-        const LedgerRecord &rec = records[first + i];
-        const int r = int(i) * 2;
-        for (int n = 0; n <= 10; ++n) b.at(r, at(kFirstCol + n)) = CellValue(rec.field(n));
-        b.at(r, at(kStartMonthCol)) = CellValue(QStringLiteral("入庫"));
-        b.at(r + 1, at(kStartMonthCol)) = CellValue(QStringLiteral("出庫"));
-        for (int line = 1; line <= 2; ++line) {
-            const int row = r + line - 1;
-            for (int m = 1; m <= 12; ++m) b.at(row, at(kFirstMonthCol + m - 1)) = CellValue(rec.cell(line, m));
-            b.at(row, at(kTotalCol)) = CellValue(rec.cell(line, 13));
-            b.at(row, at(kPlannedCol)) = CellValue(rec.cell(line, 14));
-            b.at(row, at(kRateCol)) = CellValue(ledger::rateText(rec.cell(line, 15)));
-        }
-        b.at(r, at(kStartOfUseCol)) = CellValue(rec.field(kStartOfUseField));
-    }
+    for (size_t i = 0; i < count; ++i)
+        for (int line = 1; line <= 2; ++line) putItemRow(records[first + i], line, b, int(i) * 2 + line - 1);
     return b;
 }
 
@@ -211,8 +221,14 @@ Status LedgerOutput::writeSheet(excel::Worksheet &sheet, const std::vector<Ledge
     const Range table = Range::of(kHeadingRow, kFirstCol, lastRow, kLastCol);
     std::vector<std::function<Status()>> steps = {
         [&] { return sheet.setTextFormatAllCells(); },
+        [&] { return sheet.setNumberFormat(Range::of(kLedgerFirstItemRow, kRateCol, lastRow, kRateCol), kRateFormat); },
         [&] { return sheet.writeBlock(1, kFirstCol, titles); },
-        [&] { return sheet.writeBlock(kLedgerFirstItemRow, kFirstCol, ledgerItemsBlock(records, first, count)); },
+        [&] {
+            return sheet.writeRows(kLedgerFirstItemRow, kFirstCol, int(count) * 2, kColumns, [&](int row, Block &piece) {
+                for (int r = 0; r < piece.rows(); ++r)
+                    putItemRow(records[first + size_t((row + r) / 2)], (row + r) % 2 + 1, piece, r);
+            });
+        },
         [&] { return sheet.setFontSize(Range::cell(kTitleRow, kFirstCol), 14); },
         [&] { return sheet.setBold(Range::of(kTitleRow, kFirstCol, kHeadingRow, kLastCol), true); },
         [&] { return sheet.setInteriorColor(Range::of(kHeadingRow, kFirstCol, kMonthRow, kLastCol), kHeadingColour); },
@@ -227,10 +243,13 @@ Status LedgerOutput::writeSheet(excel::Worksheet &sheet, const std::vector<Ledge
     static constexpr double kWidths[kColumns] = {12, 24, 20, 14, 12, 10, 12, 6, 8, 8, 8, 8, 6, // C..O
                                                  8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8,           // P..AA
                                                  8, 10, 10};                                   // AB..AD
-    if (Status s = sheet.setColumnWidth(1, 2); !s) return s;
-    if (Status s = sheet.setColumnWidth(2, 2); !s) return s;
-    for (int c = 0; c < kColumns; ++c)
-        if (Status s = sheet.setColumnWidth(kFirstCol + c, kWidths[c]); !s) return s;
+    if (Status s = sheet.setColumnWidths(1, 2, 2); !s) return s;
+    for (int c = 0; c < kColumns;) { // one call per run of equal widths
+        int end = c + 1;
+        while (end < kColumns && kWidths[end] == kWidths[c]) ++end;
+        if (Status s = sheet.setColumnWidths(kFirstCol + c, kFirstCol + end - 1, kWidths[c]); !s) return s;
+        c = end;
+    }
 
     // The warnings: shaded runs of items below their proper stock, a heavy
     // frame round every item out of stock; each kind in one call.

@@ -7,11 +7,17 @@
 // the month headings in P4:AA4; each item from row 5 on takes two rows,
 // columns C to AD: the receipts row carries the item's fields (C..M), the
 // receipts total (N), the twelve months (P..AA), the plan (AB), the rate as a
-// percentage (AC, not read back) and the start of use (AD); the issues row
-// the same monthly cells of the issues. Every cell is text, so item numbers
-// and quantities stay exactly as stored. A sheet holds 32,766 items; a
-// longer ledger goes on on further sheets "在庫品台帳2", "在庫品台帳3", ...
-// placed right after the first one, titles repeated.
+// percentage (AC, a number shown with one decimal as the list shows it; not
+// read back) and the start of use (AD); the issues row
+// the same monthly cells of the issues. The item number and the names are
+// text cells; a quantity, price or other number field whose text is exactly
+// how the number shows in a general cell ("12", "0.5", "-3") is a number
+// cell, any other text ("012", "1,200", "12.0") a text cell, so every cell
+// reads back as the text stored (books of older outputs, all text, read the
+// same). Every cell has the text format, so what a user types in later stays
+// as typed. A sheet holds 32,766 items; a longer ledger goes on on further
+// sheets "在庫品台帳2", "在庫品台帳3", ... placed right after the first one,
+// titles repeated.
 //
 // Stock warnings: an item whose stock is below its proper stock has its two
 // rows shaded (a 50 % grey pattern, stored as its mixed solid colour); an
@@ -19,8 +25,9 @@
 //
 // The output file is DataFolder + "M在庫台帳/在庫品台帳yyyy年mm月dd日.xls",
 // one per day: a later output of the same day replaces it (a fresh template
-// copy). The book is written in blocks, stored to its file, and then shown to
-// the user. The ledger is only read.
+// copy). The items go to the office in pieces made while the office takes
+// the previous ones; the book is stored to its file and then shown to the
+// user. The ledger is only read.
 
 #include "excel/spreadsheet.h"
 #include "storage/ledger_record.h"

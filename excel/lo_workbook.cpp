@@ -50,7 +50,15 @@ Status LoWorkbook::setScreenUpdating(bool on)
             doc->getPropertyValue(name("IsAdjustHeightEnabled")) >>= adjust;
             m_loweredAdjust = adjust;
             if (adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(false));
+            // Nobody undoes a program's writes, and keeping every step for
+            // undo makes formatting many ranges slow.
+            bool undo = false;
+            doc->getPropertyValue(name("IsUndoEnabled")) >>= undo;
+            m_loweredUndo = undo;
+            if (undo) doc->setPropertyValue(name("IsUndoEnabled"), any(false));
         } else {
+            if (m_loweredUndo) doc->setPropertyValue(name("IsUndoEnabled"), any(true));
+            m_loweredUndo = false;
             if (m_loweredAdjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(true));
             m_loweredAdjust = false;
             if (m_model->hasControllersLocked()) m_model->unlockControllers();

@@ -58,6 +58,7 @@ private:
     std::map<int, std::unique_ptr<LoWorksheet>> m_others; // Worksheets(n), n > 1
     bool m_screenUpdating = true;
     bool m_loweredAdjust = false;
+    bool m_loweredUndo = false;
     bool m_events = true;
 };
 

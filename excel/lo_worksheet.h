@@ -12,6 +12,7 @@
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 
+#include <functional>
 #include <memory>
 
 namespace kpv::excel {
@@ -35,6 +36,7 @@ public:
     Result<QString> formula(int row, int col) override;
     Result<Block> readBlock(const Range &r) override;
     Status writeBlock(int row, int col, const Block &block) override;
+    Status writeRows(int row, int col, int rows, int columns, const RowFill &fill) override;
     Status setTextFormatAllCells() override;
     Status setNumberFormat(const Range &r, const QString &code) override;
     Status setTextFormat(const Range &r) override;
@@ -42,7 +44,8 @@ public:
     Status setInteriorColor(const Range &r, int color) override;
     Status setCentred(const Range &r) override;
     Status setRowHeight(const Range &r, double points) override;
-    Status setColumnWidth(int col, double characters) override;
+    Status setColumnWidth(int col, double characters) override { return setColumnWidths(col, col, characters); }
+    Status setColumnWidths(int col1, int col2, double characters) override;
     Status setFontSize(const Range &r, double points) override;
     Status setBold(const Range &r, bool bold) override;
     Status setFontColor(const Range &r, int color) override;
@@ -60,6 +63,9 @@ public:
     Reference<css::sheet::XSpreadsheet> sheet();
 
 private:
+    // Rows [first, first + rows) of a block as the office takes them.
+    using Piece = std::function<void(int first, int rows, Sequence<Sequence<Any>> &out)>;
+    Status writePieces(const char *what, int row, int col, int rows, int columns, const Piece &piece);
     Status applyBorder(const Range &r, Border index, const css::table::BorderLine2 &line, const char *what);
     Reference<css::table::XCellRange> range(const Range &r);
     Reference<css::beans::XPropertySet> props(const Range &r);

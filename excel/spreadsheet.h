@@ -27,6 +27,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,11 @@ public:
         v.m_number = value;
         return v;
     }
+    // A number when text is exactly how that number shows in a general cell
+    // (its shortest decimal form, as text() gives it: "12", "0.5", "-3"),
+    // otherwise the text itself ("012", "1,200", " 12", "1E3", "12.0", names).
+    // Reading the cell back with text() gives the same text either way.
+    static CellValue numberOrText(const QString &text);
 
     Kind kind() const { return m_kind; }
     bool isEmpty() const { return m_kind == Kind::Empty; }
@@ -176,6 +182,13 @@ public:
     // fails with OutsideSheet.
     virtual Result<Block> readBlock(const Range &range) = 0;
     virtual Status writeBlock(int row, int col, const Block &block) = 0;
+    // The same for a block too large to build whole: rows x columns cells
+    // from (row, col), made piece by piece. fill(first, piece) fills piece
+    // (its size given) with the cells of block rows first, first + 1, ...;
+    // it may run on several threads at once, so it must only read what it
+    // shares. The pieces go to the application while the next are made.
+    using RowFill = std::function<void(int first, Block &piece)>;
+    virtual Status writeRows(int row, int col, int rows, int columns, const RowFill &fill) = 0;
     // The last row holding a value or formula (formatting alone does not
     // count); 0 for an empty sheet. Imports read in blocks up to it.
     virtual Result<int> lastUsedRow() = 0;
@@ -199,6 +212,8 @@ public:
     virtual Status autoFitRows(const Range &range) = 0;
     // ColumnWidth in characters of the default font, for the whole column.
     virtual Status setColumnWidth(int col, double characters) = 0;
+    // The same width for columns col1 to col2, in one call.
+    virtual Status setColumnWidths(int col1, int col2, double characters) = 0;
     virtual Status setFontSize(const Range &range, double points) = 0;
     virtual Status setBold(const Range &range, bool bold) = 0;
     virtual Status setFontColor(const Range &range, int color) = 0;
@@ -236,7 +251,8 @@ public:
     virtual Status insertSheet(int n, const QString &sheetName) = 0;
 
     // Application.ScreenUpdating: off before writing, on when done. While it
-    // is off the application does not repaint and does not refit row heights.
+    // is off the application does not repaint, does not refit row heights
+    // and keeps no undo steps.
     virtual Status setScreenUpdating(bool on) = 0;
     // Application.EnableEvents: off while the system writes.
     virtual Status setEnableEvents(bool on) = 0;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -96,10 +98,13 @@ TEST_F(Workbooks, ValuesSurviveStoreAndReload)
     EXPECT_EQ(xls.text(6, 6), QStringLiteral("1234.5"));
 }
 
-TEST_F(Workbooks, BlocksRoundTripInOneCall)
+TEST_F(Workbooks, BlocksRoundTripInPieces)
 {
+    // Large enough to go in several pieces from more than one thread, the
+    // piece boundaries falling inside the rows; once as a block, once made
+    // piece by piece.
     Workbook &book = keep(m_office->createNew());
-    Block block(200, 29);
+    Block block(1500, 29);
     for (int r = 0; r < block.rows(); ++r)
         for (int c = 0; c < block.columns(); ++c) {
             if ((r + c) % 7 == 0) continue; // empty
@@ -108,19 +113,54 @@ TEST_F(Workbooks, BlocksRoundTripInOneCall)
             else
                 block.at(r, c) = CellValue(QStringLiteral("品%1-%2").arg(r).arg(c, 3, 10, QLatin1Char('0')));
         }
+    Worksheet &s = book.firstSheet();
+    ASSERT_TRUE(s.setTextFormatAllCells()); // numbers stay numbers in text-formatted cells
+    ASSERT_TRUE(s.setCell(4, 3, QStringLiteral("上")));
+    ASSERT_TRUE(s.setCell(5 + 1500, 40, QStringLiteral("下")));
     ASSERT_TRUE(book.setScreenUpdating(false));
-    ASSERT_TRUE(book.firstSheet().writeBlock(5, 3, block));
+    ASSERT_TRUE(s.writeBlock(5, 3, block));
+    std::atomic<int> calls{0};
+    ASSERT_TRUE(s.writeRows(5, 40, block.rows(), block.columns(), [&](int first, Block &piece) {
+        ++calls;
+        ASSERT_EQ(piece.columns(), block.columns());
+        for (int r = 0; r < piece.rows(); ++r)
+            for (int c = 0; c < piece.columns(); ++c) piece.at(r, c) = block.at(first + r, c);
+    }));
+    EXPECT_GT(calls.load(), 1);
     ASSERT_TRUE(book.setScreenUpdating(true));
     const QString file = path(QStringLiteral("block.xls"));
     Workbook &again = reopen(book, file);
-    auto back = again.firstSheet().readBlock(Range::of(5, 3, 5 + 199, 3 + 28));
-    ASSERT_TRUE(back.ok());
-    for (int r = 0; r < block.rows(); ++r)
-        for (int c = 0; c < block.columns(); ++c)
-            ASSERT_EQ(back->at(r, c), block.at(r, c)) << r << "," << c;
+    for (int col : {3, 40}) {
+        auto back = again.firstSheet().readBlock(Range::of(4, col, 5 + 1500, col + 28));
+        ASSERT_TRUE(back.ok());
+        for (int r = 0; r < block.rows(); ++r)
+            for (int c = 0; c < block.columns(); ++c)
+                ASSERT_EQ(back->at(r + 1, c), block.at(r, c)) << col << ":" << r << "," << c;
+        EXPECT_EQ(back->at(0, 0).text(), col == 3 ? QStringLiteral("上") : QString());
+        EXPECT_EQ(back->at(1501, 0).text(), col == 40 ? QStringLiteral("下") : QString());
+    }
     XlsReader xls(file);
     EXPECT_EQ(xls.text(5 + 1, 3 + 2), QStringLiteral("品1-002"));
-    EXPECT_EQ(xls.text(5 + 10, 3 + 3), QStringLiteral("1003.25"));
+    EXPECT_EQ(xls.text(5 + 1000, 40 + 3), QStringLiteral("100003.25"));
+    EXPECT_TRUE(xls.isNumber(5 + 1000, 40 + 3));
+}
+
+TEST(CellValues, NumberOnlyWhereItShowsAsTheSameText)
+{
+    struct Case {
+        const char *text;
+        bool number;
+    };
+    for (const Case &c : {Case{"12", true}, {"0", true}, {"0.5", true}, {"-3", true}, {"1234.5", true},
+                          {"999999999999999", true}, {"012", false}, {"1,200", false}, {" 12", false},
+                          {"12 ", false}, {"1E3", false}, {"12.0", false}, {".5", false}, {"-0", false},
+                          {"+1", false}, {"1234567890123456", false}, {"0.1234567890123456", false},
+                          {"１２", false}, {"12個", false}, {"在庫", false}}) {
+        const CellValue v = CellValue::numberOrText(QString::fromUtf8(c.text));
+        EXPECT_EQ(v.isNumber(), c.number) << c.text;
+        EXPECT_EQ(v.text(), QString::fromUtf8(c.text)) << c.text;
+    }
+    EXPECT_TRUE(CellValue::numberOrText(QString()).isEmpty());
 }
 
 TEST_F(Workbooks, FormattingSurvivesStoreAndReload)

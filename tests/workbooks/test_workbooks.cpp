@@ -147,12 +147,22 @@ TEST_F(Workbooks, OutputImportsBackIdentically)
     std::vector<LedgerRecord> records = numbered(12);
     Item odd{QStringLiteral("0089"), QStringLiteral("ﾎﾞﾙﾄ　M8×20")};
     odd.price = QStringLiteral("1.5");
-    odd.cells = {{{1, 13}, QStringLiteral("5")}, {{1, 14}, QStringLiteral("8")}, {{2, 7}, QStringLiteral("1E3")}};
+    odd.cells = {{{1, 13}, QStringLiteral("5")}, {{1, 14}, QStringLiteral("8")}, {{2, 7}, QStringLiteral("1E3")},
+                 {{1, 3}, QStringLiteral("012")}};
     records.push_back(recordOf(odd));
     w.writeLedger(records);
     const QByteArray before = dump(w.data);
     auto book = output();
     ASSERT_TRUE(book);
+    // A number in its shortest form is a number cell, any other text a text cell.
+    auto cells = book->firstSheet().readBlock(Range::of(29, 3, 30, 30));
+    ASSERT_TRUE(cells.ok());
+    auto cell = [&](int row, int col) { return cells->at(row - 29, col - 3); };
+    EXPECT_TRUE(cell(29, 3).isText());   // "0089"
+    EXPECT_TRUE(cell(29, 8).isNumber()); // price 1.5
+    EXPECT_TRUE(cell(29, 14).isNumber()); // total 5
+    EXPECT_TRUE(cell(29, 18).isText());  // "012" in slot 3
+    EXPECT_TRUE(cell(30, 22).isText());  // "1E3" in slot 7 of the issues
     book.reset();
     EXPECT_EQ(importInto(LedgerOutput::outputPath(w.data, kDay)), before);
 }
@@ -200,7 +210,7 @@ TEST_F(Workbooks, SpecificationBookIsReusedKeepingTheUsersCells)
     int hidden = 0;
     SpecWorkbook spec(w.d, *w.office, {[&](const QString &) { ++hidden; }, [&] { --hidden; }});
     spec.setShowResult(false);
-    ASSERT_EQ(spec.run(2, card), SpecWorkbook::Outcome::Written);
+    ASSERT_EQ(spec.run(2, card), SpecWorkbook::Outcome::Written) << w.messages.last().text.toStdString();
     const QString path = specWorkbookPath(w.data, QStringLiteral("0002"));
     {
         auto book = w.office->bind(path, excel::Spreadsheet::Access::Write);
