@@ -17,10 +17,7 @@ using ui::setGeometryTwips;
 namespace {
 QPushButton *button(QWidget *parent, const char *name, const QString &text, int l, int t, int w = 1200, int h = 480)
 {
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    setGeometryTwips(b, l, t, w, h);
-    return b;
+    return ui::placedButton(parent, QString::fromLatin1(name), text, l, t, w, h);
 }
 
 QLabel *label(QWidget *parent, const char *name, int l, int t, int w, int h)

@@ -23,16 +23,9 @@ namespace kpv::ledger {
 
 using ui::PictureBox;
 using ui::setGeometryTwips;
+const auto button = ui::placedButton;
 
 namespace {
-QPushButton *button(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    setGeometryTwips(b, l, t, w, h);
-    return b;
-}
-
 PictureBox *hiddenPanel(QWidget *parent, const char *name, int l, int t, int w, int h)
 {
     auto *p = new PictureBox(parent, QString::fromLatin1(name));

@@ -14,6 +14,7 @@
 namespace kpv::ledger {
 
 using ui::setGeometryTwips;
+const auto button = ui::placedButton;
 
 namespace {
 QLabel *label(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h)
@@ -22,14 +23,6 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int l, int
     x->setObjectName(QString::fromLatin1(name));
     setGeometryTwips(x, l, t, w, h);
     return x;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    setGeometryTwips(b, l, t, w, h);
-    return b;
 }
 
 constexpr int kWidths[ListPage::kColumns] = {600,  2000, 2400, 2400, 2400, 1800, 1000, 1000, 800,  1000,

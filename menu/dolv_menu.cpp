@@ -20,6 +20,7 @@ namespace kpv::menu {
 using ui::ClickLabel;
 using ui::PictureBox;
 using ui::setGeometryTwips;
+const auto button = ui::placedButton;
 
 namespace {
 
@@ -47,14 +48,6 @@ ClickLabel *spot(QWidget *parent, const QString &name, int l, int t, int w, int 
     auto *label = new ClickLabel(parent, name, text);
     setGeometryTwips(label, l, t, w, h);
     return label;
-}
-
-QPushButton *button(QWidget *parent, const QString &name, const QString &text, int l, int t, int w, int h)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    setGeometryTwips(b, l, t, w, h);
-    return b;
 }
 
 void colourText(QWidget *w, const QColor &c)

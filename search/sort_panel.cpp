@@ -16,16 +16,9 @@
 namespace kpv::search {
 
 using ui::setGeometryTwips;
+const auto button = ui::placedButton;
 
 namespace {
-QPushButton *button(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    setGeometryTwips(b, l, t, w, h);
-    return b;
-}
-
 QLabel *label(QWidget *parent, const char *name, const QString &accessible, int l, int t, int w, int h)
 {
     auto *x = new QLabel(parent);

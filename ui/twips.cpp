@@ -1,6 +1,7 @@
 #include "ui/twips.h"
 
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
@@ -35,6 +36,15 @@ void centerForm(QWidget *window)
     const QSize windowTwips(pxToTwips(window->width()), pxToTwips(window->height()));
     const QPoint at = centeredPositionTwips(screenTwips, windowTwips);
     window->move(avail.x() + twipsToPx(at.x()), avail.y() + twipsToPx(at.y()));
+}
+
+QPushButton *placedButton(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
+                          int height)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    setGeometryTwips(b, left, top, width, height);
+    return b;
 }
 
 } // namespace kpv::ui

@@ -5,6 +5,8 @@
 #include <QPoint>
 #include <QSize>
 
+class QPushButton;
+class QString;
 class QWidget;
 
 namespace kpv::ui {
@@ -22,6 +24,9 @@ constexpr int pxToTwips(int px) { return px * kTwipsPerPixel; }
 
 // Places a control inside its parent (left, top, width, height in twips).
 void setGeometryTwips(QWidget *w, int left, int top, int width, int height);
+// A push button with its caption and object name, placed inside parent.
+QPushButton *placedButton(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
+                          int height);
 void moveTwips(QWidget *w, int left, int top);
 void setLeftTwips(QWidget *w, int left);
 void setTopTwips(QWidget *w, int top);
