@@ -44,59 +44,47 @@ struct Handmade {
     std::size_t sector;
     std::string bytes;
 
-    explicit Handmade(int version) : sector(version == 4 ? 4096 : 512)
+    explicit Handmade(std::uint32_t version) : sector(version == 4 ? 4096 : 512)
     {
-        const std::size_t bigSectors = (5000 + sector - 1) / sector;
-        bytes.assign(sector * (5 + bigSectors), '\0');
-        const unsigned char sig[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-        std::memcpy(bytes.data(), sig, 8);
-        put32(bytes, 0x18, 0x3E | (std::uint32_t(version) << 16));
-        put32(bytes, 0x1C, 0xFFFE | ((version == 4 ? 12u : 9u) << 16));
-        put32(bytes, 0x20, 6);
-        put32(bytes, 0x28, version == 4 ? 1 : 0);
-        put32(bytes, 0x2C, 1);
-        put32(bytes, 0x30, 1);
-        put32(bytes, 0x38, 4096);
-        put32(bytes, 0x3C, 2);
-        put32(bytes, 0x40, 1);
-        put32(bytes, 0x44, kEnd);
-        for (int i = 0; i < 109; ++i) put32(bytes, 0x4C + 4 * i, i == 0 ? 0 : kFree);
-        for (std::size_t i = 0; i < sector / 4; ++i) {
-            put32(bytes, fat(i), kFree);
-            put32(bytes, at(2) + 4 * i, kFree);
+        const std::size_t end = 3 + (5000 + sector - 1) / sector; // Workbook's last sector
+        bytes.assign(sector * (end + 2), '\0');
+        bytes.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+        const std::pair<std::size_t, std::uint32_t> header[] = {
+            {0x18, 0x3E | version << 16}, {0x1C, 0xFFFE | (version == 4 ? 12u : 9u) << 16}, {0x20, 6},
+            {0x28, version == 4}, {0x2C, 1}, {0x30, 1}, {0x38, 4096}, {0x3C, 2}, {0x40, 1}, {0x44, kEnd}};
+        for (auto [offset, v] : header) put32(bytes, offset, v);
+        for (int i = 1; i < 109; ++i) put32(bytes, 0x4C + 4 * i, kFree);
+        for (std::uint32_t i = 0; i < sector / 4; ++i) {
+            put32(bytes, fat(i), i == 0 ? 0xFFFFFFFD : i < 4 || i == end ? kEnd : i < end ? i + 1 : kFree);
+            put32(bytes, at(2) + 4 * i, i == 0 ? 1 : i == 1 ? kEnd : kFree);
         }
-        put32(bytes, fat(0), 0xFFFFFFFD);
-        for (int s : {1, 2, 3}) put32(bytes, fat(s), kEnd);
-        for (std::size_t s = 4; s < 4 + bigSectors; ++s) put32(bytes, fat(s), s + 1 < 4 + bigSectors ? s + 1 : kEnd);
-        put32(bytes, at(2), 1);
-        put32(bytes, at(2) + 4, kEnd);
-        for (std::size_t i = 0; i < sector / 128; ++i)
-            for (std::size_t f : {0x44, 0x48, 0x4C}) put32(bytes, entry(i) + f, kFree);
-        addEntry(0, u"Root Entry", 5, 3, 128);
-        put32(bytes, entry(0) + 0x4C, 1);
-        addEntry(1, u"Workbook", 2, 4, 5000);
-        put32(bytes, entry(1) + 0x48, 2);
-        bytes[entry(1) + 0x43] = 1; // black
-        addEntry(2, u"Sub", 1, 0, 0);
-        put32(bytes, entry(2) + 0x4C, 3);
+        struct Entry {
+            std::u16string_view name;
+            char type;
+            std::uint32_t right, child, start, size;
+        };
+        const Entry entries[] = {{u"Root Entry", 5, kFree, 1, 3, 128},
+                                 {u"Workbook", 2, 2, kFree, 4, 5000},
+                                 {u"Sub", 1, kFree, 3, 0, 0},
+                                 {u"Inner", 2, kFree, kFree, 0, 100}};
+        for (std::size_t i = 0; i < sector / 128; ++i) {
+            const Entry e = i < 4 ? entries[i] : Entry{u"", 0, kFree, kFree, 0, 0};
+            bytes.replace(entry(i), e.name.size() * 2, reinterpret_cast<const char *>(e.name.data()), e.name.size() * 2);
+            put32(bytes, entry(i) + 0x40, e.name.empty() ? 0 : std::uint32_t(e.name.size() + 1) * 2);
+            bytes[entry(i) + 0x42] = e.type;
+            for (auto [offset, v] : {std::pair{0x44, kFree}, {0x48, e.right}, {0x4C, e.child}, {0x74, e.start}, {0x78, e.size}})
+                put32(bytes, entry(i) + offset, v);
+        }
+        bytes[entry(1) + 0x43] = 1;                                              // black
         for (int k = 0; k < 16; ++k) bytes[entry(2) + 0x50 + k] = char(0xA0 + k); // class id
         put32(bytes, entry(2) + 0x60, 0x1234);                                   // state bits
         put32(bytes, entry(2) + 0x6C, 0x89ABCDEF);                               // modified
-        addEntry(3, u"Inner", 2, 0, 100);
         bytes.replace(at(4), 5000, pattern(5000, 1));
         bytes.replace(at(3), 100, pattern(100, 2));
     }
     std::size_t at(std::size_t s) const { return sector * (s + 1); }
     std::size_t fat(std::size_t i) const { return at(0) + 4 * i; }
     std::size_t entry(std::size_t i) const { return at(1) + 128 * i; }
-    void addEntry(std::size_t i, std::u16string_view name, char type, std::uint32_t start, std::uint32_t size)
-    {
-        std::memcpy(bytes.data() + entry(i), name.data(), name.size() * 2);
-        put32(bytes, entry(i) + 0x40, std::uint32_t(name.size() + 1) * 2);
-        bytes[entry(i) + 0x42] = type;
-        put32(bytes, entry(i) + 0x74, start);
-        put32(bytes, entry(i) + 0x78, size);
-    }
 };
 
 std::string written(const CompoundFile &f)
@@ -107,33 +95,25 @@ std::string written(const CompoundFile &f)
     return buffer.data().toStdString();
 }
 
-std::vector<std::pair<std::u16string, std::string>> contents(const CompoundFile &f)
+using Contents = std::vector<std::pair<std::u16string, std::string>>;
+Contents contents(const CompoundFile &f)
 {
-    std::vector<std::pair<std::u16string, std::string>> out;
+    Contents out;
     for (const auto &s : f.streams()) out.emplace_back(s.path, *s.data);
     return out;
 }
 
 // Where the directory starts (written files keep its sectors together).
-std::size_t directory(const std::string &file, std::size_t sector) { return (get32(file, 0x30) + 1) * sector; }
-
-// The directory entry as written, without its start and size.
-std::string entryWithoutPlace(const std::string &file, std::size_t sector, std::size_t index)
-{
-    return file.substr(directory(file, sector) + 128 * index, 0x74);
-}
+std::size_t directory(const std::string &file) { return (get32(file, 0x30) + 1) * 512; }
 
 // Parse → write → parse: same streams, and writing again gives the same bytes.
 std::string roundTrip(const std::string &original)
 {
-    QString why;
-    auto first = CompoundFile::parse(original, &why);
-    EXPECT_TRUE(first) << why.toStdString();
-    if (!first) return {};
-    const std::string bytes = written(*first);
-    auto second = CompoundFile::parse(bytes, &why);
-    EXPECT_TRUE(second) << why.toStdString();
-    if (!second) return {};
+    auto first = CompoundFile::parse(original);
+    const std::string bytes = first ? written(*first) : std::string();
+    auto second = CompoundFile::parse(bytes);
+    EXPECT_TRUE(first && second);
+    if (!first || !second) return {};
     EXPECT_EQ(contents(*second), contents(*first));
     EXPECT_EQ(written(*second), bytes);
     return bytes;
@@ -148,7 +128,6 @@ TEST(CompoundFile, HandmadeFilesKeepStreamsAndEntries)
         const Handmade made(version);
         auto file = CompoundFile::parse(made.bytes);
         ASSERT_TRUE(file);
-        using Contents = std::vector<std::pair<std::u16string, std::string>>;
         EXPECT_EQ(contents(*file), (Contents{{u"Workbook", pattern(5000, 1)}, {u"Sub/Inner", pattern(100, 2)}}));
         EXPECT_EQ(file->stream(u"wORKBOOK"), file->streams()[0].data);
         EXPECT_EQ(file->stream(u"Inner"), nullptr); // not at the root
@@ -157,8 +136,8 @@ TEST(CompoundFile, HandmadeFilesKeepStreamsAndEntries)
         const std::string out = roundTrip(made.bytes);
         ASSERT_GE(out.size(), 512u);
         EXPECT_EQ(out[0x1A], 3);
-        for (std::size_t i = 0; i < made.sector / 128; ++i) // the v4 directory's free entries too
-            EXPECT_EQ(entryWithoutPlace(out, 512, i), made.bytes.substr(made.entry(i), 0x74)) << i;
+        for (std::size_t i = 0; i < made.sector / 128; ++i) // all but place and size, free entries too
+            EXPECT_EQ(out.substr(directory(out) + 128 * i, 0x74), made.bytes.substr(made.entry(i), 0x74)) << i;
     }
 }
 
@@ -181,7 +160,7 @@ TEST(CompoundFile, BigStreamsGetIndexSectorsSmallOnesTheMiniStream)
         *book = pattern(size, 4);
         out = written(*file);
         const std::size_t inMini = size < 4096 ? (size + 63) / 64 * 64 : 0;
-        EXPECT_EQ(get32(out, directory(out, 512) + 0x78), inMini + 128); // the root's mini stream
+        EXPECT_EQ(get32(out, directory(out) + 0x78), inMini + 128); // the root's mini stream
         back = CompoundFile::parse(out);
         ASSERT_TRUE(back);
         EXPECT_EQ(contents(*back), contents(*file));
@@ -194,7 +173,6 @@ TEST(CompoundFile, BrokenFilesAreRefused)
     using Damage = std::function<void(std::string &)>;
     const std::vector<std::pair<const char *, Damage>> cases = {
         {"empty", [](std::string &b) { b.clear(); }},
-        {"header cut", [](std::string &b) { b.resize(300); }},
         {"bad signature", [](std::string &b) { b[0] = 'X'; }},
         {"file cut in the stream", [&](std::string &b) { b.resize(made.at(8)); }},
         {"table chain loops", [&](std::string &b) { put32(b, made.fat(6), 4); }},
@@ -206,7 +184,6 @@ TEST(CompoundFile, BrokenFilesAreRefused)
         {"directory chain loops", [&](std::string &b) { put32(b, made.fat(1), 1); }},
         {"directory cycle", [&](std::string &b) { put32(b, made.entry(3) + 0x48, 2); }},
         {"child is the root", [&](std::string &b) { put32(b, made.entry(2) + 0x4C, 0); }},
-        {"link out of range", [&](std::string &b) { put32(b, made.entry(1) + 0x44, 77); }},
         {"table count too large", [&](std::string &b) { put32(b, 0x2C, 0x00FFFFFF); }},
         {"table index chain loops",
          [&](std::string &b) {
@@ -236,39 +213,28 @@ TEST(CompoundFile, BrokenFilesAreRefused)
 
 TEST(CompoundFile, ShippedBooksRoundTrip)
 {
-    const QString appDir = qEnvironmentVariable("KPV_APP_DIR") + QLatin1Char('/');
     QTemporaryDir tmp;
+    const QString copy = tmp.filePath(QStringLiteral("copy.xls"));
+    auto cells = [](const QString &path) {
+        kpv::testing::XlsReader xls(path);
+        QStringList out{QString::number(xls.rows()), QString::number(xls.columns())};
+        for (unsigned r = 1; r <= xls.rows(); ++r)
+            for (unsigned c = 1; c <= xls.columns(); ++c) out << xls.text(int(r), int(c));
+        return out.join(QLatin1Char('|'));
+    };
     for (const char *name : {kpv::excel::kExcelTemplate, kpv::excel::kLedgerImportBook,
                              kpv::excel::kWordListImportBook, kpv::excel::kDailyBook}) {
         SCOPED_TRACE(name);
-        const QString path = appDir + QString::fromUtf8(name);
-        QFile in(path);
+        const QString path = qEnvironmentVariable("KPV_APP_DIR") + QLatin1Char('/') + QString::fromUtf8(name);
+        QFile in(path), out(copy);
         ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-        const std::string original = in.readAll().toStdString();
-        auto file = CompoundFile::parse(original);
-        ASSERT_TRUE(file);
-        ASSERT_NE(file->stream(u"Workbook"), nullptr);
-        EXPECT_GE(file->streams().size(), 2u);
-        const std::string out = roundTrip(original);
-
+        const std::string bytes = roundTrip(in.readAll().toStdString());
+        ASSERT_TRUE(CompoundFile::parse(bytes)->stream(u"Workbook"));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(bytes.data(), qint64(bytes.size()));
+        out.close();
         // An independent reader sees the same cells in the rewritten file.
-        const QString copy = tmp.filePath(QStringLiteral("copy.xls"));
-        QFile outFile(copy);
-        ASSERT_TRUE(outFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        outFile.write(out.data(), qint64(out.size()));
-        outFile.close();
-        kpv::testing::XlsReader before(path), after(copy);
-        ASSERT_TRUE(after.ok());
-        ASSERT_EQ(after.rows(), before.rows());
-        ASSERT_EQ(after.columns(), before.columns());
-        int filled = 0;
-        for (unsigned r = 1; r <= before.rows(); ++r)
-            for (unsigned c = 1; c <= before.columns(); ++c) {
-                EXPECT_EQ(after.text(int(r), int(c)), before.text(int(r), int(c)));
-                filled += !before.text(int(r), int(c)).isEmpty();
-            }
-        if (std::strcmp(name, kpv::excel::kExcelTemplate) != 0) {
-            EXPECT_GT(filled, 5);
-        }
+        EXPECT_EQ(cells(copy), cells(path));
+        EXPECT_TRUE(name == kpv::excel::kExcelTemplate || cells(copy).contains(QStringLiteral("品")));
     }
 }
