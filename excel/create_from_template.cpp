@@ -2,6 +2,7 @@
 
 #include "excel/file_ops.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace kpv::excel {
@@ -31,6 +32,19 @@ Result<std::unique_ptr<Workbook>> CreateFromTemplate(Spreadsheet &app, const QSt
             return Failure{FailureKind::InUse, QStringLiteral("open in another session: ") + outputPath};
     }
     return app.bind(outputPath, Spreadsheet::Access::Write);
+}
+
+Status CheckReplaceable(Spreadsheet &app, const QString &outputPath)
+{
+    const QFileInfo out(outputPath);
+    if (!out.absoluteDir().exists())
+        return Status::fail(FailureKind::FolderMissing, QStringLiteral("output folder missing: ") + outputPath);
+    if (!out.exists()) return {};
+    if (app.isOpen(outputPath))
+        return Status::fail(FailureKind::InUse, QStringLiteral("open in the application: ") + outputPath);
+    if (LockedByOther(outputPath, QString()))
+        return Status::fail(FailureKind::InUse, QStringLiteral("open in another session: ") + outputPath);
+    return CheckWritable(outputPath);
 }
 
 } // namespace kpv::excel

@@ -30,4 +30,9 @@ Result<std::unique_ptr<Workbook>> CreateFromTemplate(Spreadsheet &app, const QSt
                                                      const QString &outputPath,
                                                      TemplateUse use = TemplateUse::ReuseExisting);
 
+// What a Replace checks before anything is written: the output's folder
+// exists, and an existing output is not open in the application or another
+// session and can be written.
+Status CheckReplaceable(Spreadsheet &app, const QString &outputPath);
+
 } // namespace kpv::excel

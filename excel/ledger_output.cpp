@@ -1,7 +1,9 @@
 #include "excel/ledger_output.h"
 
 #include "excel/create_from_template.h"
+#include "excel/compound_file.h"
 #include "excel/failure.h"
+#include "excel/xls_book.h"
 #include "import/import_books.h"
 #include "ledger/list_format.h"
 #include "storage/dolvb.h"
@@ -10,6 +12,11 @@
 #include "storage/messages.h"
 #include "storage/numbers.h"
 #include "storage/text.h"
+
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <memory>
 
 namespace kpv::workbooks {
 
@@ -167,16 +174,14 @@ LedgerOutput::Outcome LedgerOutput::run(const std::vector<int> *recordNos, const
     } hide{m_notice};
 
     const QString path = outputPath(m_d.dataFolder, today);
-    auto book = excel::CreateFromTemplate(m_office, m_d.clientFolder, path, excel::TemplateUse::Replace);
-    if (!book.ok()) {
-        excel::ReportExcelFailure(m_d.messages(), book.failure());
-        return Outcome::Failed;
-    }
-    m_path = path;
-    Status s = write(*book.value(), records, today);
-    if (s) s = book.value()->storeAsXls(path);
+    bool rebuilt = false;
+    Status s = writeDirect(records, today, path, rebuilt);
+    if (s && !rebuilt) s = writeThroughOffice(records, today, path);
+    if (s) m_path = path;
     if (s && m_show) {
-        s = book.value()->setApplicationVisible(true);
+        auto book = m_office.bind(path, excel::Spreadsheet::Access::Write);
+        if (!book.ok()) s = book.failure();
+        if (s) s = book.value()->setApplicationVisible(true);
         if (s) s = book.value()->activateFirstSheet();
         if (s) s = book.value()->setWindowVisible(true);
     }
@@ -188,13 +193,181 @@ LedgerOutput::Outcome LedgerOutput::run(const std::vector<int> *recordNos, const
     return Outcome::Written;
 }
 
-Status LedgerOutput::write(excel::Workbook &book, const std::vector<LedgerRecord> &records, const QDate &today)
+namespace {
+
+// The kinds of cell content that the office formats apart: the font of a
+// text follows its script.
+enum Content { Empty, Number, WeakText, LatinText, AsianText, kContents };
+constexpr int kWarnings = 3; // StockWarning None, BelowProper, Zero
+// The formatted items, a group per warning with a plain item after each, so
+// that no item sampled touches one of another warning.
+constexpr int kGroup = kContents + 1;
+constexpr int kPrototypes = kWarnings * kGroup;
+int prototypeItem(int warning, Content c) { return warning * kGroup + int(c); }
+
+Content contentOf(const CellValue &v)
+{
+    if (v.isEmpty()) return Empty;
+    if (v.isNumber()) return Number;
+    switch (excel::leadingScript(v.text())) {
+    case excel::TextScript::Weak: return WeakText;
+    case excel::TextScript::Asian: return AsianText;
+    default: return LatinText;
+    }
+}
+
+CellValue prototypeValue(Content c)
+{
+    switch (c) {
+    case Number: return CellValue::number(1);
+    case WeakText: return CellValue(QStringLiteral("…"));
+    case LatinText: return CellValue(QStringLiteral("A"));
+    case AsianText: return CellValue(QStringLiteral("あ"));
+    default: return CellValue();
+    }
+}
+
+// The sheet's share of the records.
+size_t sheetsFor(size_t items) { return (items + kItemsPerSheet - 1) / kItemsPerSheet; }
+
+} // namespace
+
+Status LedgerOutput::writeThroughOffice(const std::vector<LedgerRecord> &records, const QDate &today,
+                                        const QString &path)
+{
+    auto book = excel::CreateFromTemplate(m_office, m_d.clientFolder, path, excel::TemplateUse::Replace);
+    if (!book.ok()) return book.failure();
+    Status s = writeBook(*book.value(), sheetsFor(records.size()), today, [&](size_t k) {
+        const size_t first = k * kItemsPerSheet;
+        SheetItems items;
+        items.count = int(std::min<size_t>(kItemsPerSheet, records.size() - first));
+        items.fill = [&records, first](int row, Block &piece) {
+            for (int r = 0; r < piece.rows(); ++r)
+                putItemRow(records[first + size_t((row + r) / 2)], (row + r) % 2 + 1, piece, r);
+        };
+        items.warning = [&records, first](int item) { return stockWarning(records[first + size_t(item)]); };
+        return items;
+    });
+    if (s) s = book.value()->storeAsXls(path);
+    if (!s || !m_show) {
+        // A book not shown is closed; one that failed is closed unsaved.
+        Status closed = book.value()->close();
+        if (s) s = closed;
+    }
+    return s;
+}
+
+Status LedgerOutput::writeDirect(const std::vector<LedgerRecord> &records, const QDate &today, const QString &path,
+                                 bool &rebuilt)
+{
+    rebuilt = false;
+    if (Status s = excel::CheckReplaceable(m_office, path); !s) return s;
+    QTemporaryDir work;
+    if (!work.isValid()) return {};
+    const QString stored = work.filePath(QStringLiteral("book.xls"));
+    const size_t sheets = sheetsFor(records.size());
+    {
+        auto book = excel::CreateFromTemplate(m_office, m_d.clientFolder, stored, excel::TemplateUse::Replace);
+        if (!book.ok()) return book.failure();
+        // One item of every warning and content, one after the other.
+        Status s = writeBook(*book.value(), sheets, today, [](size_t) {
+            SheetItems items;
+            items.count = kPrototypes;
+            items.fill = [](int row, Block &piece) {
+                for (int r = 0; r < piece.rows(); ++r) {
+                    const int pos = ((row + r) / 2) % kGroup;
+                    const CellValue v = pos < kContents ? prototypeValue(Content(pos)) : CellValue();
+                    for (int c = 0; c < piece.columns(); ++c) piece.at(r, c) = v;
+                }
+            };
+            items.warning = [](int item) {
+                return item % kGroup < kContents ? StockWarning(item / kGroup) : StockWarning::None;
+            };
+            return items;
+        });
+        if (s) s = book.value()->storeAsXls(stored);
+        Status closed = book.value()->close();
+        if (!s) return s;
+        if (!closed) return closed;
+    }
+
+    QByteArray bytes;
+    if (!readWholeFile(stored, bytes)) return {};
+    auto file = excel::CompoundFile::parse(std::string_view(bytes.constData(), size_t(bytes.size())));
+    std::string *stream = file ? file->stream(u"Workbook") : nullptr;
+    if (!stream) return {};
+    auto xls = excel::XlsBook::parse(*stream);
+    if (!xls || size_t(xls->sheetCount()) < sheets) return {};
+    bytes.clear();
+
+    const int firstRow = kLedgerFirstItemRow - 1; // 0-based
+    const int firstCol = kFirstCol - 1;
+    for (size_t k = 0; k < sheets; ++k) {
+        // The format of every warning, content, line and column.
+        auto formats = std::make_shared<std::vector<std::uint16_t>>(size_t(kWarnings * kContents) * 2 * kColumns);
+        for (int w = 0; w < kWarnings; ++w)
+            for (int content = 0; content < kContents; ++content)
+                for (int line = 0; line < 2; ++line)
+                    for (int c = 0; c < kColumns; ++c)
+                        (*formats)[(size_t(w * kContents + content) * 2 + size_t(line)) * kColumns + size_t(c)] =
+                            std::uint16_t(xls->xfAt(int(k), firstRow + prototypeItem(w, Content(content)) * 2 + line,
+                                                    firstCol + c));
+        const size_t first = k * kItemsPerSheet;
+        const int count = int(std::min<size_t>(kItemsPerSheet, records.size() - first));
+        excel::XlsBook::Rows rows;
+        rows.sheet = int(k);
+        rows.firstRow = firstRow;
+        rows.count = count * 2;
+        rows.clearTo = firstRow + kPrototypes * 2;
+        rows.firstCol = firstCol;
+        rows.columns = kColumns;
+        rows.rowLike = [firstRow](int row) { return firstRow + (row - firstRow) % 2; };
+        auto item = std::make_shared<Block>(2, kColumns);
+        rows.source = [&records, first, firstRow, formats, item](int row, std::vector<excel::XlsCell> &cells) {
+            const int line = (row - firstRow) % 2;
+            const LedgerRecord &rec = records[first + size_t((row - firstRow) / 2)];
+            if (line == 0) {
+                *item = Block(2, kColumns);
+                putItemRow(rec, 1, *item, 0);
+                putItemRow(rec, 2, *item, 1);
+            }
+            const int w = int(stockWarning(rec));
+            for (int c = 0; c < kColumns; ++c) {
+                const CellValue &v = item->at(line, c);
+                const Content content = contentOf(v);
+                excel::XlsCell &cell = cells[size_t(c)];
+                cell.xf = (*formats)[(size_t(w * kContents + content) * 2 + size_t(line)) * kColumns + size_t(c)];
+                switch (content) {
+                case Empty: cell.kind = excel::XlsCell::Kind::Empty; break;
+                case Number:
+                    cell.kind = excel::XlsCell::Kind::Number;
+                    cell.number = v.numberValue();
+                    break;
+                default:
+                    cell.kind = excel::XlsCell::Kind::Text;
+                    cell.text = v.text();
+                }
+            }
+        };
+        xls->setRows(std::move(rows));
+    }
+    *stream = xls->serialize();
+
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || !file->write(out) || !out.commit())
+        return Status::fail(excel::FailureKind::InUse, QStringLiteral("not written: ") + path + QStringLiteral(": ")
+                                                           + out.errorString());
+    rebuilt = true;
+    return {};
+}
+
+Status LedgerOutput::writeBook(excel::Workbook &book, size_t sheets, const QDate &today,
+                               const std::function<SheetItems(size_t)> &items)
 {
     Status s = book.setScreenUpdating(false);
     if (!s) return s;
     const Block titles =
         ledgerTitleBlock(m_d.itemLabels, cleanText(m_d.sharedSettings.value(9)).left(kStartMonthLength), today);
-    const size_t sheets = (records.size() + kItemsPerSheet - 1) / kItemsPerSheet;
     for (size_t k = 0; k < sheets && s; ++k) {
         excel::Worksheet *sheet = &book.firstSheet();
         if (k > 0) {
@@ -207,28 +380,22 @@ Status LedgerOutput::write(excel::Workbook &book, const std::vector<LedgerRecord
             }
             sheet = next.value();
         }
-        const size_t first = k * kItemsPerSheet;
-        s = writeSheet(*sheet, records, first, std::min<size_t>(kItemsPerSheet, records.size() - first), titles);
+        s = writeSheet(*sheet, items(k), titles);
     }
     Status on = book.setScreenUpdating(true);
     return s ? on : s;
 }
 
-Status LedgerOutput::writeSheet(excel::Worksheet &sheet, const std::vector<LedgerRecord> &records, size_t first,
-                                size_t count, const Block &titles)
+Status LedgerOutput::writeSheet(excel::Worksheet &sheet, const SheetItems &items, const Block &titles)
 {
-    const int lastRow = kLedgerFirstItemRow + int(count) * 2 - 1;
+    const int count = items.count;
+    const int lastRow = kLedgerFirstItemRow + count * 2 - 1;
     const Range table = Range::of(kHeadingRow, kFirstCol, lastRow, kLastCol);
     std::vector<std::function<Status()>> steps = {
         [&] { return sheet.setTextFormatAllCells(); },
         [&] { return sheet.setNumberFormat(Range::of(kLedgerFirstItemRow, kRateCol, lastRow, kRateCol), kRateFormat); },
         [&] { return sheet.writeBlock(1, kFirstCol, titles); },
-        [&] {
-            return sheet.writeRows(kLedgerFirstItemRow, kFirstCol, int(count) * 2, kColumns, [&](int row, Block &piece) {
-                for (int r = 0; r < piece.rows(); ++r)
-                    putItemRow(records[first + size_t((row + r) / 2)], (row + r) % 2 + 1, piece, r);
-            });
-        },
+        [&] { return sheet.writeRows(kLedgerFirstItemRow, kFirstCol, count * 2, kColumns, items.fill); },
         [&] { return sheet.setFontSize(Range::cell(kTitleRow, kFirstCol), 14); },
         [&] { return sheet.setBold(Range::of(kTitleRow, kFirstCol, kHeadingRow, kLastCol), true); },
         [&] { return sheet.setInteriorColor(Range::of(kHeadingRow, kFirstCol, kMonthRow, kLastCol), kHeadingColour); },
@@ -263,8 +430,8 @@ Status LedgerOutput::writeSheet(excel::Worksheet &sheet, const std::vector<Ledge
         if (run.count > 0) shaded.push_back(itemRange(run.first, run.count));
         run.count = 0;
     };
-    for (size_t i = 0; i < count; ++i) {
-        const StockWarning w = stockWarning(records[first + i]);
+    for (int i = 0; i < count; ++i) {
+        const StockWarning w = items.warning(i);
         if (w == StockWarning::BelowProper) {
             if (run.count == 0) run.first = int(i);
             ++run.count;

@@ -25,9 +25,10 @@
 //
 // The output file is DataFolder + "M在庫台帳/在庫品台帳yyyy年mm月dd日.xls",
 // one per day: a later output of the same day replaces it (a fresh template
-// copy). The items go to the office in pieces made while the office takes
-// the previous ones; the book is stored to its file and then shown to the
-// user. The ledger is only read.
+// copy). The office makes the titles and the formats; the item rows are
+// written into the stored file here (see XlsBook), each cell with the format
+// the office gave a formatted cell of its kind. The book is stored to its
+// file and then opened and shown to the user. The ledger is only read.
 
 #include "excel/spreadsheet.h"
 #include "storage/ledger_record.h"
@@ -93,9 +94,24 @@ public:
     QString lastPath() const { return m_path; }
 
 private:
-    excel::Status write(excel::Workbook &book, const std::vector<LedgerRecord> &records, const QDate &today);
-    excel::Status writeSheet(excel::Worksheet &sheet, const std::vector<LedgerRecord> &records, size_t first,
-                             size_t count, const excel::Block &titles);
+    // The items of a sheet: how many, their cells, their warnings.
+    struct SheetItems {
+        int count = 0;
+        std::function<void(int row, excel::Block &piece)> fill; // rows from item row 0 on
+        std::function<StockWarning(int item)> warning;
+    };
+    // The book written cell by cell through the office, stored to path.
+    excel::Status writeThroughOffice(const std::vector<LedgerRecord> &records, const QDate &today, const QString &path);
+    // The book written straight to path: the office stores a small book of
+    // the titles, the formats and one formatted item of every kind of cell,
+    // and the item rows are put into the stored file with those formats.
+    // `rebuilt` false (and success) when the stored book could not be read:
+    // the caller then writes through the office.
+    excel::Status writeDirect(const std::vector<LedgerRecord> &records, const QDate &today, const QString &path,
+                              bool &rebuilt);
+    excel::Status writeBook(excel::Workbook &book, size_t sheets, const QDate &today,
+                            const std::function<SheetItems(size_t sheet)> &items);
+    excel::Status writeSheet(excel::Worksheet &sheet, const SheetItems &items, const excel::Block &titles);
 
     Dolvb &m_d;
     excel::Spreadsheet &m_office;
