@@ -8,6 +8,7 @@
 #include "import/ledger_import.h"
 #include "ledger/list_format.h"
 #include "workbook_world.h"
+#include "xls_reader.h"
 
 #include <QFileInfo>
 
@@ -147,8 +148,12 @@ TEST_F(Workbooks, OutputImportsBackIdentically)
     std::vector<LedgerRecord> records = numbered(12);
     Item odd{QStringLiteral("0089"), QStringLiteral("ﾎﾞﾙﾄ　M8×20")};
     odd.price = QStringLiteral("1.5");
-    odd.cells = {{{1, 13}, QStringLiteral("5")}, {{1, 14}, QStringLiteral("8")}, {{2, 7}, QStringLiteral("1E3")},
-                 {{1, 3}, QStringLiteral("012")}};
+    // Numbers stored as whole RK values, hundredths, and full doubles.
+    odd.cells = {{{1, 13}, QStringLiteral("5")},    {{1, 14}, QStringLiteral("8")},
+                 {{2, 7}, QStringLiteral("1E3")},   {{1, 3}, QStringLiteral("012")},
+                 {{1, 4}, QStringLiteral("-3")},
+                 {{1, 6}, QStringLiteral("0.07")},  {{1, 8}, QStringLiteral("12.34")},
+                 {{2, 1}, QStringLiteral("-0.5")}};
     records.push_back(recordOf(odd));
     w.writeLedger(records);
     const QByteArray before = dump(w.data);
@@ -163,6 +168,12 @@ TEST_F(Workbooks, OutputImportsBackIdentically)
     EXPECT_TRUE(cell(29, 14).isNumber()); // total 5
     EXPECT_TRUE(cell(29, 18).isText());  // "012" in slot 3
     EXPECT_TRUE(cell(30, 22).isText());  // "1E3" in slot 7 of the issues
+    EXPECT_EQ(cell(29, 21).numberValue(), 0.07);
+    // A Japanese text has the font the office gives Japanese text (that of
+    // the heading over it).
+    excel::Worksheet &s = book->firstSheet();
+    EXPECT_EQ(s.format(29, 4).value().fontName, s.format(3, 4).value().fontName);
+    EXPECT_TRUE(s.format(29, 3).value().textFormat);
     book.reset();
     EXPECT_EQ(importInto(LedgerOutput::outputPath(w.data, kDay)), before);
 }
@@ -181,6 +192,14 @@ TEST_F(Workbooks, FortyThousandItemsContinueOnASecondSheetAndImportBack)
     EXPECT_EQ(head->at(0, 12).text(), "2026/04");
     book->close();
     book.reset();
+    // A reader of its own finds the last item of the first sheet, its name
+    // deep in the shared strings.
+    kpv::testing::XlsReader xls(LedgerOutput::outputPath(w.data, kDay));
+    ASSERT_TRUE(xls.ok());
+    EXPECT_EQ(xls.rows(), 65536u);
+    EXPECT_EQ(xls.text(65535, 3), QString::number(kItemsPerSheet));
+    EXPECT_EQ(xls.text(65535, 4), QStringLiteral("品名%1").arg(kItemsPerSheet));
+    EXPECT_EQ(xls.text(65536, 27), "1");
     EXPECT_EQ(importInto(LedgerOutput::outputPath(w.data, kDay)), before);
 }
 
