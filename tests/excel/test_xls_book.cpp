@@ -1,0 +1,120 @@
+// Rows written straight into a stored book (the shipped template) read back
+// by an independent reader: shared strings long enough to run over many
+// records and to split inside a string, numbers of every stored form, empty
+// formatted cells; broken streams are refused; the script that picks a text
+// cell's font, as the office picks it.
+
+#include "excel/compound_file.h"
+#include "excel/create_from_template.h"
+#include "excel/xls_book.h"
+#include "xls_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+using namespace kpv::excel;
+
+namespace {
+
+std::string templateBytes()
+{
+    QFile f(ExcelTemplatePath(qEnvironmentVariable("KPV_APP_DIR")));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray b = f.readAll();
+    return std::string(b.constData(), size_t(b.size()));
+}
+
+QString longName(int i) { return QStringLiteral("六角ボルト　ステンレス製　品番%1").arg(i); }
+
+} // namespace
+
+TEST(XlsBook, RowsWrittenIntoAStoredBookReadBack)
+{
+    const std::string bytes = templateBytes();
+    ASSERT_FALSE(bytes.empty()) << "the shipped template";
+    auto file = CompoundFile::parse(bytes);
+    ASSERT_TRUE(file);
+    std::string *stream = file->stream(u"Workbook");
+    ASSERT_TRUE(stream);
+    QString why;
+    auto book = XlsBook::parse(*stream, &why);
+    ASSERT_TRUE(book) << qPrintable(why);
+
+    constexpr int kRows = 3000;
+    XlsBook::Rows rows;
+    rows.firstRow = 4;
+    rows.count = kRows;
+    rows.firstCol = 2;
+    rows.columns = 6;
+    rows.source = [](int row, std::vector<XlsCell> &cells) {
+        const int i = row - 4;
+        cells[0].kind = XlsCell::Kind::Text; // UTF-16, every one new
+        cells[0].text = longName(i);
+        cells[1].kind = XlsCell::Kind::Text; // one byte a character
+        cells[1].text = QStringLiteral("bolt-%1").arg(i % 50);
+        cells[2].kind = XlsCell::Kind::Number;
+        cells[2].number = i % 3 == 0 ? -i : i % 3 == 1 ? i / 100.0 : i + 0.123;
+        cells[3].xf = 15; // empty, formatted: cells 3 and 4 as one record
+        cells[5].kind = XlsCell::Kind::Text;
+        cells[5].text = QStringLiteral("同じ");
+    };
+    book->setRows(std::move(rows));
+    *stream = book->serialize();
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.xls"));
+    QSaveFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file->write(out));
+    ASSERT_TRUE(out.commit());
+
+    kpv::testing::XlsReader xls(path);
+    ASSERT_TRUE(xls.ok());
+    EXPECT_EQ(xls.rows(), unsigned(4 + kRows));
+    for (int i = 0; i < kRows; ++i) {
+        const int row = 5 + i;
+        ASSERT_EQ(xls.text(row, 3), longName(i)) << i;
+        EXPECT_EQ(xls.text(row, 4), QStringLiteral("bolt-%1").arg(i % 50));
+        const double n = i % 3 == 0 ? -i : i % 3 == 1 ? i / 100.0 : i + 0.123;
+        EXPECT_EQ(xls.text(row, 5), QString::number(n, 'g', 15)) << i;
+        EXPECT_TRUE(xls.text(row, 6).isEmpty());
+        EXPECT_EQ(xls.text(row, 8), QStringLiteral("同じ"));
+    }
+    // The rebuilt stream reads again as it was written.
+    auto again = XlsBook::parse(*stream);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->sheetCount(), book->sheetCount());
+    EXPECT_EQ(again->xfAt(0, 10, 5), 15);
+}
+
+TEST(XlsBook, BrokenStreamsAreRefused)
+{
+    auto file = CompoundFile::parse(templateBytes());
+    ASSERT_TRUE(file);
+    const std::string good = *file->stream(u"Workbook");
+    std::string wrongVersion = good;
+    wrongVersion[5] = 0x05; // BIFF5
+    for (const std::string &bad : {std::string(), std::string("not a workbook"), good.substr(0, good.size() / 2),
+                                   good.substr(0, 30), wrongVersion}) {
+        QString why;
+        EXPECT_FALSE(XlsBook::parse(bad, &why)) << bad.size();
+        EXPECT_FALSE(why.isEmpty());
+    }
+}
+
+// As the office gives a stored text cell its font: by the first character
+// with a script (ASCII signs count as Latin, a full-width space as Japanese).
+TEST(XlsBook, LeadingScriptAsTheOfficeCountsIt)
+{
+    const std::pair<const char *, TextScript> cases[] = {
+        {"A", TextScript::Latin},        {"あ", TextScript::Asian},     {"ﾎﾞﾙﾄ", TextScript::Asian},
+        {"1あ", TextScript::Latin},      {"-あ", TextScript::Latin},    {"×あ", TextScript::Latin},
+        {" あ", TextScript::Asian},      {"…あ", TextScript::Asian},    {"★あ", TextScript::Asian},
+        {"　A", TextScript::Asian},      {"（A）", TextScript::Asian},  {"Я", TextScript::Latin},
+        {"①", TextScript::Weak},         {"℃", TextScript::Weak},       {"", TextScript::Weak},
+    };
+    for (const auto &[text, script] : cases) EXPECT_EQ(leadingScript(QString::fromUtf8(text)), script) << text;
+}
