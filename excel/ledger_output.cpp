@@ -175,7 +175,7 @@ LedgerOutput::Outcome LedgerOutput::run(const std::vector<int> *recordNos, const
 
     const QString path = outputPath(m_d.dataFolder, today);
     bool rebuilt = false;
-    Status s = writeDirect(records, today, path, rebuilt);
+    Status s = m_throughOffice ? Status() : writeDirect(records, today, path, rebuilt);
     if (s && !rebuilt) s = writeThroughOffice(records, today, path);
     if (s) m_path = path;
     if (s && m_show) {

@@ -90,6 +90,9 @@ public:
     // Whether the book is shown to the user at the end (tests and benchmarks
     // leave it hidden and close it).
     void setShowResult(bool show) { m_show = show; }
+    // Whether the item rows go into the stored file directly (the default) or
+    // through the office, as they do when the stored book cannot be read.
+    void setWriteThroughOffice(bool office) { m_throughOffice = office; }
     int itemsWritten() const { return m_written; }
     QString lastPath() const { return m_path; }
 
@@ -117,6 +120,7 @@ private:
     excel::Spreadsheet &m_office;
     Notice m_notice;
     bool m_show = true;
+    bool m_throughOffice = false;
     int m_written = 0;
     QString m_path;
 };

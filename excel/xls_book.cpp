@@ -322,7 +322,7 @@ std::optional<XlsBook> XlsBook::parse(std::string_view workbook, QString *why)
                 cur = look;
             }
             SstReader reader(std::move(parts));
-            b.m_sst.reserve(unique);
+            b.m_sst.reserve(std::min<size_t>(unique, b.m_bytes.size() / 3)); // 3 bytes a string at least
             for (std::uint32_t i = 0; i < unique; ++i) {
                 SstString s;
                 std::uint16_t cch = 0;
@@ -406,6 +406,7 @@ int XlsBook::xfAt(int sheetNo, int row, int col) const
     if (auto it = sheet.rows.find(row); it != sheet.rows.end()) {
         for (std::string_view raw : it->second.cells) {
             const std::uint16_t type = rd16(raw, 0);
+            if (!isCellRecord(type)) continue; // a formula's string or shared part
             const std::string_view d = raw.substr(4);
             const int first = rd16(d, 2);
             if (type == kMulBlank || type == kMulRk) {
@@ -413,7 +414,7 @@ int XlsBook::xfAt(int sheetNo, int row, int col) const
                 const size_t n = (d.size() - 6) / width;
                 if (col >= first && size_t(col - first) < n) return rd16(d, 4 + width * size_t(col - first)) & 0x0FFF;
             }
-            else if (isCellRecord(type) && first == col)
+            else if (first == col)
                 return rd16(d, 4) & 0x0FFF;
         }
         const std::string_view r = it->second.rowRecord;

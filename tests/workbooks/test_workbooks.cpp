@@ -143,6 +143,60 @@ TEST_F(Workbooks, StockWarningsShadeBelowProperAndFrameZero)
     }
 }
 
+// The rows put into the stored file look as the office writes them: every
+// cell's value, format and lines, for each warning and each script of text.
+TEST_F(Workbooks, RowsPutIntoTheStoredFileLookAsTheOfficeWritesThem)
+{
+    std::vector<LedgerRecord> records;
+    const std::array<const char *, 3> items[] = {
+        {"A-001", "六角ボルト", "3"}, {"0002", "Bolt", "0"}, {"…3", "（特）", "5"},
+        {"Ｎ４", "１２", ""},          {"5", "ﾎﾞﾙﾄ", "0"},    {"-6", "-", "1"},
+    };
+    for (const auto &[number, name, stock] : items) {
+        Item it{QString::fromUtf8(number), QString::fromUtf8(name)};
+        it.stock = QString::fromUtf8(stock);
+        it.proper = QStringLiteral("5");
+        it.price = QStringLiteral("12.5");
+        it.cells = {{{1, 2}, QStringLiteral("4")}, {{2, 2}, QStringLiteral("1")}, {{1, 14}, QStringLiteral("8")},
+                    {{1, 15}, QStringLiteral("500")}};
+        records.push_back(recordOf(it));
+    }
+    w.writeLedger(records);
+    const int lastRow = 4 + 2 * int(records.size());
+    auto look = [&](bool throughOffice) {
+        LedgerOutput out(w.d, *w.office);
+        out.setShowResult(false);
+        out.setWriteThroughOffice(throughOffice);
+        EXPECT_EQ(out.run(nullptr, kDay), LedgerOutput::Outcome::Written);
+        auto book = w.office->bind(LedgerOutput::outputPath(w.data, kDay));
+        QStringList cells;
+        if (!book.ok()) return cells;
+        excel::Worksheet &s = book.value()->firstSheet();
+        auto values = s.readBlock(Range::of(1, 3, lastRow, 30));
+        for (int row = 1; row <= lastRow; ++row)
+            for (int col = 3; col <= 30; ++col) {
+                const excel::CellFormat f = s.format(row, col).value();
+                QString text = QStringLiteral("%1,%2: %3 [%4] %5 %6 %7 %8 %9/%10")
+                                   .arg(row).arg(col)
+                                   .arg(values->at(row - 1, col - 3).text())
+                                   .arg(values->at(row - 1, col - 3).isNumber() ? "n" : "t")
+                                   .arg(f.textFormat).arg(f.interiorColor).arg(f.bold).arg(f.fontSize)
+                                   .arg(f.fontName, f.asianFontName);
+                for (excel::Border b : {excel::Border::Left, excel::Border::Top, excel::Border::Right, excel::Border::Bottom}) {
+                    const excel::BorderLine line = s.borderLine(Range::cell(row, col), b).value();
+                    text += QStringLiteral(" %1:%2").arg(line.drawn).arg(line.drawn ? int(line.weight) * 1000 + line.color : 0);
+                }
+                cells << text;
+            }
+        book.value()->close();
+        return cells;
+    };
+    const QStringList office = look(true);
+    const QStringList direct = look(false);
+    ASSERT_EQ(direct.size(), office.size());
+    for (int i = 0; i < office.size(); ++i) EXPECT_EQ(direct[i].toStdString(), office[i].toStdString());
+}
+
 TEST_F(Workbooks, OutputImportsBackIdentically)
 {
     std::vector<LedgerRecord> records = numbered(12);
