@@ -4,6 +4,7 @@
 // the same cells read with one block read, and the same records written to
 // the ledger file. One headless office serves all runs.
 
+#include "bench/bench_support.h"
 #include "excel/libreoffice.h"
 #include "excel/shipped_books.h"
 #include "import/example_books.h"
@@ -30,13 +31,6 @@ namespace {
 
 constexpr int kItems = 12000;
 
-class QuietMessages : public Messages {
-public:
-    bool ask(const QString &, const QString &) override { return false; }
-    void tell(const QString &title, const QString &text) override { last = title + QLatin1Char(':') + text; }
-    QString last;
-};
-
 struct BenchState {
     std::unique_ptr<LibreOffice> office;
     std::unique_ptr<QTemporaryDir> dir;
@@ -46,37 +40,9 @@ struct BenchState {
 
 BenchState *g_state = nullptr;
 
-std::vector<LedgerRecord> items()
-{
-    std::vector<LedgerRecord> out(kItems);
-    for (int i = 0; i < kItems; ++i) {
-        LedgerRecord &r = out[size_t(i)];
-        r.setField(0, QStringLiteral("%1").arg(i + 1, 6, 10, QLatin1Char('0')));
-        r.setField(1, QStringLiteral("ベアリング　品%1").arg(i));
-        r.setField(2, QStringLiteral("内径25×外径52×幅15"));
-        r.setField(3, QStringLiteral("日本精工"));
-        r.setField(4, QStringLiteral("第2倉庫 棚B-%1").arg(i % 40));
-        r.setField(5, QString::number(1200 + i % 500));
-        r.setField(6, QString::number((1200 + i % 500) * (i % 30)));
-        r.setField(7, QStringLiteral("個"));
-        r.setField(8, QString::number(i % 17));
-        r.setField(9, QStringLiteral("5"));
-        r.setField(10, QString::number(i % 30));
-        for (int m = 1; m <= 12; ++m) {
-            r.setCell(1, m, QString::number((i + m) % 9));
-            r.setCell(2, m, QString::number((i + 2 * m) % 7));
-        }
-        r.setCell(1, 13, QStringLiteral("48"));
-        r.setCell(2, 13, QStringLiteral("36"));
-        r.setCell(1, 14, QStringLiteral("60"));
-        r.setCell(2, 14, QStringLiteral("40"));
-    }
-    return out;
-}
-
 void BM_LedgerImport(benchmark::State &state)
 {
-    QuietMessages messages;
+    bench::QuietMessages messages;
     NoBusyPointer pointer;
     Dolvb d(messages, pointer);
     d.dataFolder = g_state->data;
@@ -142,7 +108,7 @@ bool setUp(BenchState &s)
     SettingsSlots shared;
     shared.set(10, s.books);
     writeSettingsFile(s.data + QStringLiteral("Ma在庫品基礎.dat"), shared);
-    s.records = items();
+    s.records = bench::bearingItems(kItems);
 
     LibreOfficeOptions options = LibreOfficeOptions::fromEnvironment();
     options.external = false;

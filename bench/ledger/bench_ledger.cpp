@@ -2,6 +2,7 @@
 // temporary folder: a page move (12 records read and formatted for the
 // list), opening the screen with the index from its cache, and the menu's
 // stock legend pass against the raw read of the same file.
+#include "bench/bench_support.h"
 #include "ledger/ledger_session.h"
 #include "ledger/stock_legend.h"
 #include "storage/dolvb.h"
@@ -12,12 +13,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-struct CountingMessages : kpv::Messages {
-    int count = 0;
-    bool ask(const QString &, const QString &) override { ++count; return false; }
-    void tell(const QString &, const QString &) override { ++count; }
-};
 
 constexpr int kRecords = 50009;
 const QDate kToday(2026, 1, 5);
@@ -30,10 +25,7 @@ struct Data {
     {
         folder = dir.path() + QLatin1Char('/');
         const QString names[] = {QStringLiteral("六角ボルト"), QStringLiteral("ベアリング"), QStringLiteral("電磁弁"), QStringLiteral("ﾎﾞﾙﾄ")};
-        QByteArray all;
-        all.reserve(qsizetype(kRecords) * kpv::LedgerRecord::kSize);
-        for (int i = 1; i <= kRecords; ++i) {
-            kpv::LedgerRecord r;
+        kpv::bench::writeGeneratedLedger(folder + kpv::names::ledger(), kRecords, [&](int i, kpv::LedgerRecord &r) {
             r.setField(0, QStringLiteral("A-%1").arg(i, 6, 10, QLatin1Char('0')));
             r.setField(1, names[i % 4]);
             r.setField(2, QStringLiteral("M%1×%2").arg(i % 30).arg(i % 90));
@@ -49,16 +41,10 @@ struct Data {
             r.setCell(1, 13, QStringLiteral("36"));
             r.setCell(1, 14, QStringLiteral("40"));
             r.setCell(1, 15, QStringLiteral("900"));
-            r.setLineEnd();
-            all.append(r.data(), kpv::LedgerRecord::kSize);
-        }
-        QFile f(folder + kpv::names::ledger());
-        f.open(QIODevice::WriteOnly);
-        f.write(all);
-        f.close();
+        });
         // Shared settings with a start month, and the index cache where the
         // opening reads it.
-        CountingMessages m;
+        kpv::bench::QuietMessages m;
         kpv::NoBusyPointer p;
         kpv::Dolvb d(m, p);
         d.clientFolder = d.dataFolder = folder;
@@ -78,7 +64,7 @@ Data &data()
 }
 
 struct Db {
-    CountingMessages messages;
+    kpv::bench::QuietMessages messages;
     kpv::NoBusyPointer pointer;
     kpv::Dolvb db{messages, pointer};
     Db() { db.clientFolder = db.dataFolder = data().folder; }

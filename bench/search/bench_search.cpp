@@ -4,6 +4,7 @@
 // temporary ledger, and the raw read of the file as the floor. When SQLite is
 // at hand, its LIKE over the same six text columns held in memory is the
 // reference for the scans.
+#include "bench/bench_support.h"
 #include "search/ledger_reader.h"
 #include "search/ledger_rewrite.h"
 #include "search/narrowing.h"
@@ -23,12 +24,6 @@
 #endif
 
 namespace {
-
-struct CountingMessages : kpv::Messages {
-    int count = 0;
-    bool ask(const QString &, const QString &) override { ++count; return false; }
-    void tell(const QString &, const QString &) override { ++count; }
-};
 
 constexpr int kRecords = 50009;
 
@@ -55,21 +50,13 @@ struct Data {
     Data()
     {
         folder = dir.path() + QLatin1Char('/');
-        QByteArray all;
-        all.reserve(qsizetype(kRecords) * kpv::LedgerRecord::kSize);
-        for (int i = 1; i <= kRecords; ++i) {
-            kpv::LedgerRecord r;
+        kpv::bench::writeGeneratedLedger(folder + kpv::names::ledger(), kRecords, [](int i, kpv::LedgerRecord &r) {
             for (int f : {0, 1, 2, 3, 4, 7}) r.setField(f, fieldText(i, f));
             r.setField(5, QString::number(i % 500));
             r.setField(6, QString::number((i % 500) * (i % 40)));
             r.setField(10, QString::number(i % 40));
             for (int m = 1; m <= 12; m += 3) r.setCell(1, m, QString::number(m));
-            r.setLineEnd();
-            all.append(r.data(), kpv::LedgerRecord::kSize);
-        }
-        QFile f(folder + kpv::names::ledger());
-        f.open(QIODevice::WriteOnly);
-        f.write(all);
+        });
     }
 };
 
@@ -80,7 +67,7 @@ Data &data()
 }
 
 struct Db {
-    CountingMessages messages;
+    kpv::bench::QuietMessages messages;
     kpv::NoBusyPointer pointer;
     kpv::Dolvb db{messages, pointer};
     Db()

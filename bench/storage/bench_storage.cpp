@@ -2,6 +2,7 @@
 // folder: the index rebuild, a full read with every text decoded, the
 // item-number look-up of the last item, and the raw read of the same file
 // as the floor the others are measured against.
+#include "bench/bench_support.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 
@@ -12,12 +13,6 @@
 #include <memory>
 
 namespace {
-
-struct CountingMessages : kpv::Messages {
-    int count = 0;
-    bool ask(const QString &, const QString &) override { ++count; return false; }
-    void tell(const QString &, const QString &) override { ++count; }
-};
 
 constexpr int kRecords = 50009;
 
@@ -31,12 +26,7 @@ struct Data {
         folder = dir.path() + QLatin1Char('/');
         const QString names[] = {QStringLiteral("六角ボルト"), QStringLiteral("ベアリング"), QStringLiteral("電磁弁"), QStringLiteral("ﾎﾞﾙﾄ"), QStringLiteral("Oリング")};
         const QString makers[] = {QStringLiteral("ＡＢＣ製作所"), QStringLiteral("東洋精機"), QStringLiteral("ACME")};
-        QFile f(folder + kpv::names::ledger());
-        f.open(QIODevice::WriteOnly);
-        QByteArray all;
-        all.reserve(qsizetype(kRecords) * kpv::LedgerRecord::kSize);
-        for (int i = 1; i <= kRecords; ++i) {
-            kpv::LedgerRecord r;
+        kpv::bench::writeGeneratedLedger(folder + kpv::names::ledger(), kRecords, [&](int i, kpv::LedgerRecord &r) {
             const QString item = QStringLiteral("A-%1").arg(i, 6, 10, QLatin1Char('0'));
             r.setField(0, item);
             r.setField(1, names[i % 5]);
@@ -50,11 +40,8 @@ struct Data {
             r.setField(9, QStringLiteral("5"));
             r.setField(10, QString::number(i % 40));
             for (int m = 1; m <= 12; m += 3) r.setCell(1, m, QString::number(m));
-            r.setLineEnd();
-            all.append(r.data(), kpv::LedgerRecord::kSize);
             lastItem = item;
-        }
-        f.write(all);
+        });
     }
 };
 
@@ -65,7 +52,7 @@ Data &data()
 }
 
 struct Db {
-    CountingMessages messages;
+    kpv::bench::QuietMessages messages;
     kpv::NoBusyPointer pointer;
     kpv::Dolvb db{messages, pointer};
     Db() { db.clientFolder = db.dataFolder = data().folder; }

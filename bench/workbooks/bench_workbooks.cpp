@@ -3,6 +3,7 @@
 // from CSV to .xls; and the monthly import of 1,000 item-months including
 // the start of the office. The output runs share one headless office.
 
+#include "bench/bench_support.h"
 #include "excel/create_from_template.h"
 #include "excel/ledger_output.h"
 #include "excel/libreoffice.h"
@@ -26,12 +27,6 @@ using namespace kpv::workbooks;
 
 namespace {
 
-struct Silent : Messages {
-    bool ask(const QString &, const QString &) override { return true; }
-    void tell(const QString &, const QString &text) override { last = text; }
-    QString last;
-};
-
 LibreOfficeOptions ownOffice()
 {
     LibreOfficeOptions o = LibreOfficeOptions::fromEnvironment();
@@ -41,37 +36,9 @@ LibreOfficeOptions ownOffice()
     return o;
 }
 
-std::vector<LedgerRecord> generated(int n)
-{
-    std::vector<LedgerRecord> out(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        LedgerRecord &r = out[size_t(i)];
-        r.setField(0, QStringLiteral("%1").arg(i + 1, 6, 10, QLatin1Char('0')));
-        r.setField(1, QStringLiteral("ベアリング　品%1").arg(i));
-        r.setField(2, QStringLiteral("内径25×外径52×幅15"));
-        r.setField(3, QStringLiteral("日本精工"));
-        r.setField(4, QStringLiteral("第2倉庫 棚B-%1").arg(i % 40));
-        r.setField(5, QString::number(1200 + i % 500));
-        r.setField(7, QStringLiteral("個"));
-        r.setField(8, QString::number(i % 17));
-        r.setField(9, QStringLiteral("5"));
-        r.setField(10, QString::number(i % 30)); // some zero, some below proper
-        for (int m = 1; m <= 12; ++m) {
-            r.setCell(1, m, QString::number((i + m) % 9));
-            r.setCell(2, m, QString::number((i + 2 * m) % 7));
-        }
-        r.setCell(1, 13, QStringLiteral("48"));
-        r.setCell(2, 13, QStringLiteral("36"));
-        r.setCell(1, 14, QStringLiteral("60"));
-        r.setCell(1, 15, QStringLiteral("800"));
-        r.setLineEnd();
-    }
-    return out;
-}
-
 struct Folder {
     QTemporaryDir tmp;
-    Silent messages;
+    bench::QuietMessages messages{true};
     NoBusyPointer pointer;
     Dolvb d{messages, pointer};
 
@@ -99,7 +66,7 @@ LibreOffice *g_office = nullptr;
 // as it does to show it to the user.
 void BM_LedgerOutput(benchmark::State &state)
 {
-    Folder folder(generated(int(state.range(0))));
+    Folder folder(bench::bearingItems(int(state.range(0))));
     const bool opened = state.range(1) != 0;
     int day = 0;
     for (auto _ : state) {
@@ -124,7 +91,7 @@ void BM_LedgerOutput(benchmark::State &state)
 void BM_FloorCsvToXls(benchmark::State &state)
 {
     const int n = int(state.range(0));
-    const auto records = generated(n);
+    const auto records = bench::bearingItems(n);
     QTemporaryDir dir;
     QStringList csvs;
     for (int first = 0; first < n; first += kItemsPerSheet) {
@@ -159,7 +126,7 @@ void BM_FloorCsvToXls(benchmark::State &state)
 // 1,000 item-months into a ledger of 1,000 items, the office started anew.
 void BM_MonthlyImport1000(benchmark::State &state)
 {
-    Folder folder(generated(1000));
+    Folder folder(bench::bearingItems(1000));
     {
         auto book = g_office->createNew();
         Block b(2000, 6); // B..G
@@ -195,7 +162,7 @@ void BM_MonthlyImport1000(benchmark::State &state)
 // its first iteration: the outputs run first and used to pay it alone.
 bool warmUp()
 {
-    Folder folder(generated(12000));
+    Folder folder(bench::bearingItems(12000));
     LedgerOutput out(folder.d, *g_office);
     out.setShowResult(false);
     const QDate day(2025, 12, 31);
