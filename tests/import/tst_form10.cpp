@@ -1,6 +1,7 @@
 // The import screen, headless: the load, the prepared states, the folder
 // panel and its registration, and a ledger import from the screen.
 
+#include "controls.h"
 #include "import/form10.h"
 #include "import_world.h"
 #include "ui/colours.h"
@@ -12,6 +13,9 @@
 #include <QtTest>
 
 using namespace kpv;
+using kpv::testing::child;
+using kpv::testing::click;
+using kpv::testing::text;
 using namespace kpv::testing;
 
 class TstForm10 : public QObject {
@@ -28,15 +32,6 @@ private:
         f->show();
         return f;
     }
-    template <class T = QWidget>
-    static T *child(QWidget *f, const char *name)
-    {
-        T *c = f->findChild<T *>(QString::fromLatin1(name));
-        if (!c) qFatal("no control %s", name);
-        return c;
-    }
-    static QString text(QWidget *f, const char *name) { return child<QLabel>(f, name)->text(); }
-    static void click(QWidget *f, const char *name) { QTest::mouseClick(child<QPushButton>(f, name), Qt::LeftButton); }
     // Which of the named controls are shown.
     static QStringList shown(QWidget *f, const QStringList &names)
     {

@@ -3,7 +3,7 @@
 // next card, clearing).
 #include "ledger/item_card.h"
 #include "ledger/ledger_session.h"
-#include "ledger_world.h"
+#include "ledger_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -140,16 +140,7 @@ TEST(ItemCard, EntriesTheRecordCannotHoldAreRefusedWhole)
 
 // ---- Card commands on the example ledger ------------------------------------
 
-struct Screen {
-    LedgerWorld w{QStringLiteral("ledger30")};
-    LedgerSession s{w.d};
-    Screen() { s.open(QDate(2026, 1, 5)); }
-    void correct(int line)
-    {
-        s.setListCell(line, 2);
-        s.openCorrectCard();
-    }
-};
+using Screen = kpv::testing::LedgerScreen;
 
 TEST(CardCommands, CorrectFromAnIssuesLineOpensANewCard)
 {

@@ -2,8 +2,7 @@
 // page move left in the buffer), new items go to the true end, corrections
 // ask before overwriting another client's change, refusals write nothing,
 // and the screen shows the new state afterwards.
-#include "ledger/ledger_session.h"
-#include "ledger_world.h"
+#include "ledger_screen.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,22 +15,7 @@ using kpv::testing::LedgerWorld;
 
 namespace {
 
-struct Screen {
-    LedgerWorld w{QStringLiteral("ledger30")};
-    LedgerSession s{w.d};
-    Screen() { s.open(QDate(2026, 1, 5)); }
-    void correct(int line)
-    {
-        s.setListCell(line, 2);
-        s.openCorrectCard();
-    }
-    QByteArray ledgerBytes() const
-    {
-        QFile f(w.d.ledgerPath());
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }
-};
+using Screen = kpv::testing::LedgerScreen;
 
 TEST(Register, AfterAPageMoveWritesTheCardsValues)
 {

@@ -11,13 +11,11 @@
 #include "ui/clickable.h"
 #include "ui/flex_grid.h"
 
-#include "scripted_messages.h"
-#include "temp_folder.h"
+#include "ledger_world.h"
 
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace kpv;
@@ -43,13 +41,9 @@ class TstEntryForm11 : public QObject {
 private slots:
     void newItemWithTheMouseOnly()
     {
-        QTemporaryDir tmp;
-        const QString data = withSlash(tmp.path());
-        QVERIFY(copyFixture(QStringLiteral("ledger30"), data));
-        ScriptedMessages messages;
-        RecordingBusyPointer pointer;
-        Dolvb d(messages, pointer);
-        d.clientFolder = d.dataFolder = data;
+        LedgerWorld world(QStringLiteral("ledger30"));
+        ScriptedMessages &messages = world.messages;
+        Dolvb &d = world.d;
         Form11 w(d, {}, QDate(2025, 6, 1));
         w.show();
         CardPanel &card = w.cardPanel();
@@ -112,13 +106,9 @@ private slots:
 
     void panelsMoveAndListViews()
     {
-        QTemporaryDir tmp;
-        const QString data = withSlash(tmp.path());
-        QVERIFY(copyFixture(QStringLiteral("ledger30"), data));
-        ScriptedMessages messages;
-        RecordingBusyPointer pointer;
-        Dolvb d(messages, pointer);
-        d.clientFolder = d.dataFolder = data;
+        LedgerWorld world(QStringLiteral("ledger30"));
+        ScriptedMessages &messages = world.messages;
+        Dolvb &d = world.d;
         Form11 w(d, {}, QDate(2025, 6, 1));
         w.show();
         QTest::mouseClick(w.newItem, Qt::LeftButton);

@@ -1,6 +1,7 @@
 // The ledger screen window on the example ledger: what the list grid shows
 // and how it is coloured, paging by its buttons, the card opened from a list
 // line, registering through the card's button, and closing.
+#include "controls.h"
 #include "../menu/menu_world.h"
 #include "ledger/form11.h"
 #include "menu/menu_host.h"
@@ -18,19 +19,14 @@
 #include <QTest>
 
 using namespace kpv;
+using kpv::testing::child;
+using kpv::testing::click;
+using kpv::testing::text;
 using kpv::testing::LedgerWorld;
 
 class TestForm11 : public QObject {
     Q_OBJECT
 
-    template <class T = QWidget> static T *child(QWidget *w, const char *name)
-    {
-        T *c = w->findChild<T *>(QString::fromLatin1(name));
-        if (!c) qFatal("no control %s", name);
-        return c;
-    }
-    static QString text(QWidget *w, const char *name) { return child<QLabel>(w, name)->text(); }
-    static void click(QWidget *w, const char *name) { QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton); }
 
 private slots:
     void listPagingCardAndRegister()

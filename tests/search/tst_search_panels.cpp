@@ -1,5 +1,6 @@
 // Narrowing, sorting and deleting on the ledger screen, driven through its
 // buttons and grids as a user would, on a copy of the example ledger.
+#include "controls.h"
 #include "ledger/form11.h"
 #include "search/narrow_panel.h"
 #include "search/panel_list.h"
@@ -13,19 +14,14 @@
 #include <QTest>
 
 using namespace kpv;
+using kpv::testing::child;
+using kpv::testing::click;
+using kpv::testing::text;
 using kpv::testing::SearchWorld;
 
 class TestSearchPanels : public QObject {
     Q_OBJECT
 
-    template <class T = QWidget> static T *child(QWidget *w, const char *name)
-    {
-        T *c = w->findChild<T *>(QString::fromLatin1(name));
-        if (!c) qFatal("no control %s", name);
-        return c;
-    }
-    static QString text(QWidget *w, const char *name) { return child<QLabel>(w, name)->text(); }
-    static void click(QWidget *w, const char *name) { QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton); }
     static bool shown(QWidget *w, const char *name) { return child(w, name)->isVisible(); }
     static void clickCell(ui::FlexGrid *g, int row, int col)
     {
