@@ -10,12 +10,11 @@
 #include "storage/dolvb.h"
 #include "storage/settings_slots.h"
 #include "storage/settings_store.h"
+#include "tools/shot_support.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFont>
-#include <QFontDatabase>
 #include <QFileSystemModel>
 #include <QPushButton>
 #include <QThread>
@@ -41,14 +40,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: kpv_form10_shot <program folder> <png>\n");
         return 2;
     }
-    for (const QString &family : {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")}) {
-        if (QFontDatabase::hasFamily(family)) {
-            QFont f(family);
-            f.setPointSize(10);
-            QApplication::setFont(f);
-            break;
-        }
-    }
+    kpv::shot::useScreenFont();
     QTemporaryDir tmp;
     const QString data = tmp.path() + QStringLiteral("/データ/");
     QDir().mkpath(data);

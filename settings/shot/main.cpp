@@ -7,12 +7,12 @@
 #include "settings/names_panel.h"
 #include "settings/pick_list_panel.h"
 #include "storage/dolvb.h"
+#include "tools/shot_support.h"
 #include "ui/qt_busy_pointer.h"
 #include "ui/qt_messages.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFontDatabase>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,14 +24,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     if (argc != 2) return 2;
     const QString out = QString::fromLocal8Bit(argv[1]);
-    for (const QString &family : {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")}) {
-        if (QFontDatabase::hasFamily(family)) {
-            QFont f(family);
-            f.setPointSize(10);
-            QApplication::setFont(f);
-            break;
-        }
-    }
+    kpv::shot::useScreenFont();
     QTemporaryDir dir;
     ui::QtMessages messages;
     ui::QtBusyPointer pointer;
