@@ -283,6 +283,59 @@ bool toRk(double v, std::uint32_t &rk)
     return false;
 }
 
+// The header of a cell record and its row, column and format.
+void putCellHeader(std::string &out, std::uint16_t type, size_t length, int row, int col, std::uint16_t xf)
+{
+    put16(out, type);
+    put16(out, std::uint16_t(length));
+    put16(out, std::uint16_t(row));
+    put16(out, std::uint16_t(col));
+    put16(out, xf);
+}
+
+// The cell records of one row: runs of empty cells as one record, numbers
+// as RK values where they are one exactly, texts as shared strings.
+template <class StringIndex>
+void putCells(std::string &out, int row, int firstCol, const std::vector<XlsCell> &cells, StringIndex &stringIndex)
+{
+    for (size_t c = 0; c < cells.size();) {
+        const XlsCell &cell = cells[c];
+        const int col = firstCol + int(c);
+        if (cell.kind == XlsCell::Kind::Empty) {
+            size_t e = c + 1;
+            while (e < cells.size() && cells[e].kind == XlsCell::Kind::Empty) ++e;
+            if (e - c == 1) {
+                putCellHeader(out, kBlank, 6, row, col, cell.xf);
+            }
+            else { // MULBLANK: row, first column, the formats, last column
+                put16(out, kMulBlank);
+                put16(out, std::uint16_t(6 + 2 * (e - c)));
+                put16(out, std::uint16_t(row));
+                put16(out, std::uint16_t(col));
+                for (size_t x = c; x < e; ++x) put16(out, cells[x].xf);
+                put16(out, std::uint16_t(firstCol + int(e) - 1));
+            }
+            c = e;
+            continue;
+        }
+        if (cell.kind == XlsCell::Kind::Text) {
+            putCellHeader(out, kLabelSst, 10, row, col, cell.xf);
+            put32(out, stringIndex(cell.text));
+        }
+        else if (std::uint32_t rk = 0; toRk(cell.number, rk)) {
+            putCellHeader(out, kRk, 10, row, col, cell.xf);
+            put32(out, rk);
+        }
+        else {
+            putCellHeader(out, kNumber, 14, row, col, cell.xf);
+            char bytes[8];
+            std::memcpy(bytes, &cell.number, 8); // little-endian IEEE, as stored
+            out.append(bytes, 8);
+        }
+        ++c;
+    }
+}
+
 } // namespace
 
 std::optional<XlsBook> XlsBook::parse(std::string_view workbook, QString *why)
@@ -514,7 +567,7 @@ std::string XlsBook::serialize() const
                     set16(out, at + 6, std::uint16_t(rows->firstCol));
                     set16(out, at + 8, std::uint16_t(rows->firstCol + rows->columns));
                 }
-                else {
+                else { // height 255 twips, no row format
                     put16(out, kRow);
                     put16(out, 16);
                     put16(out, std::uint16_t(row));
@@ -531,64 +584,7 @@ std::string XlsBook::serialize() const
                     c.text.clear();
                 }
                 rows->source(row, cells);
-                for (size_t c = 0; c < cells.size();) {
-                    const XlsCell &cell = cells[c];
-                    const std::uint16_t col = std::uint16_t(rows->firstCol + int(c));
-                    switch (cell.kind) {
-                    case XlsCell::Kind::Empty: {
-                        size_t e = c + 1;
-                        while (e < cells.size() && cells[e].kind == XlsCell::Kind::Empty) ++e;
-                        if (e - c == 1) {
-                            put16(block, kBlank);
-                            put16(block, 6);
-                            put16(block, std::uint16_t(row));
-                            put16(block, col);
-                            put16(block, cell.xf);
-                        }
-                        else {
-                            put16(block, kMulBlank);
-                            put16(block, std::uint16_t(6 + 2 * (e - c)));
-                            put16(block, std::uint16_t(row));
-                            put16(block, col);
-                            for (size_t x = c; x < e; ++x) put16(block, cells[x].xf);
-                            put16(block, std::uint16_t(rows->firstCol + int(e) - 1));
-                        }
-                        c = e;
-                        continue;
-                    }
-                    case XlsCell::Kind::Number: {
-                        std::uint32_t rk = 0;
-                        if (toRk(cell.number, rk)) {
-                            put16(block, kRk);
-                            put16(block, 10);
-                            put16(block, std::uint16_t(row));
-                            put16(block, col);
-                            put16(block, cell.xf);
-                            put32(block, rk);
-                        }
-                        else {
-                            put16(block, kNumber);
-                            put16(block, 14);
-                            put16(block, std::uint16_t(row));
-                            put16(block, col);
-                            put16(block, cell.xf);
-                            char bytes[8];
-                            std::memcpy(bytes, &cell.number, 8); // little-endian IEEE, as stored
-                            block.append(bytes, 8);
-                        }
-                        break;
-                    }
-                    case XlsCell::Kind::Text:
-                        put16(block, kLabelSst);
-                        put16(block, 10);
-                        put16(block, std::uint16_t(row));
-                        put16(block, col);
-                        put16(block, cell.xf);
-                        put32(block, stringIndex(cell.text));
-                        break;
-                    }
-                    ++c;
-                }
+                putCells(block, row, rows->firstCol, cells, stringIndex);
             }
             out.append(block);
             i = end;
