@@ -4,6 +4,7 @@
 #include "excel/failure.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
+#include "storage/item_number.h"
 #include "storage/messages.h"
 #include "storage/text.h"
 
@@ -24,19 +25,8 @@ constexpr int kLastTableRow = 36;
 
 std::optional<QString> itemNumberFileProblem(const QString &itemNumber)
 {
-    const QString n = itemNumber;
-    if (n.isEmpty()) return QStringLiteral("在庫品番号がありません。　");
-    if (n == QStringLiteral(".") || n == QStringLiteral("..") || n.contains(QStringLiteral("..")))
-        return QStringLiteral("在庫品番号「%1」はファイル名にできません。　").arg(n);
-    for (const QChar c : n) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            return QStringLiteral("在庫品番号に制御文字が含まれています。ファイル名にできません。　");
-        if (QStringLiteral("\\/:*?\"<>|").contains(c))
-            return QStringLiteral("在庫品番号の文字「%1」はファイル名に使えません。　").arg(c);
-    }
-    if (n.endsWith(QChar('.')) || n.endsWith(QChar(' ')))
-        return QStringLiteral("在庫品番号「%1」はファイル名にできません（末尾の「.」や空白）。　").arg(n);
-    return std::nullopt;
+    if (itemNumber.isEmpty()) return QStringLiteral("在庫品番号がありません。　");
+    return itemNumberProblem(itemNumber);
 }
 
 QString specWorkbookPath(const QString &dataFolder, const QString &itemNumber)

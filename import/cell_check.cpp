@@ -2,6 +2,7 @@
 
 #include "import/import_books.h"
 #include "storage/codepage.h"
+#include "storage/item_number.h"
 #include "storage/messages.h"
 
 namespace kpv::import {
@@ -41,12 +42,9 @@ bool CellCheck::encode(int row, int col, const QString &value, int width, QByteA
 bool CellCheck::itemNumber(int row, int col, const QString &value, int width)
 {
     if (!text(row, col, value, width)) return false;
-    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    for (const QChar c : value) {
-        if (forbidden.contains(c) || c.unicode() < 0x20) {
-            add(row, col, QStringLiteral("在庫品番号に使えない文字「%1」があります").arg(c.unicode() < 0x20 ? QStringLiteral("改行") : QString(c)));
-            return false;
-        }
+    if (const auto problem = itemNumberProblem(value)) {
+        add(row, col, *problem);
+        return false;
     }
     return true;
 }

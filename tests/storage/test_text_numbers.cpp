@@ -1,4 +1,5 @@
 // Path and text helpers, number rules, the quoted line format.
+#include "storage/item_number.h"
 #include "storage/numbers.h"
 #include "storage/quoted_lines.h"
 #include "storage/text.h"
@@ -102,4 +103,17 @@ TEST(QuotedLines, Writer)
     QuotedLineWriter w;
     w.optional("").quoted("word").endLine().optional("K2").quoted("").endLine().quoted("あ").endLine();
     EXPECT_EQ(w.bytes(), QByteArray(",\"word\"\r\n\"K2\",\"\"\r\n\"\x82\xa0\"\r\n"));
+}
+
+// The item number names the item's workbook: whatever a file name cannot hold
+// is refused, everything else (Japanese, half-width kana, spaces inside) is
+// taken as it stands.
+TEST(ItemNumbers, OneRuleForEveryEntry)
+{
+    for (const char *good : {"", "A-001", "0004", "D-10", "A 1", "ﾎﾞﾙﾄ-1", "六角-M8", "No.5", "-3", "a.b"})
+        EXPECT_FALSE(kpv::itemNumberProblem(QString::fromUtf8(good)).has_value()) << good;
+    for (const char *bad : {"A/002", "a\\b", "x:y", "a*", "a?", "\"q\"", "<a>", "a|b", "tab\t", "line\nbreak", "..",
+                            "../x", "a..b", ".", "end.", "end "})
+        EXPECT_TRUE(kpv::itemNumberProblem(QString::fromUtf8(bad)).has_value()) << bad;
+    EXPECT_EQ(*kpv::itemNumberProblem(QStringLiteral("A/002")), QStringLiteral("在庫品番号の文字「/」はファイル名に使えません。　"));
 }
