@@ -27,6 +27,9 @@ FailureMessage MessageForFailure(FailureKind kind)
                                             "　を確認してください。")};
     case FailureKind::WorkbookNotFound:
         return {QStringLiteral("Excel異常"), QStringLiteral("Excelファイル名称が違います。　")};
+    case FailureKind::WriteFailed:
+        return {outputTitle, QStringLiteral("Excelファイルを保存できませんでした。\r"
+                                            "出力先のディスクの空き容量と状態を確認してください。　")};
     case FailureKind::OutsideSheet: // a caller's fault: the general message
     case FailureKind::Other:
         break;
@@ -53,6 +56,10 @@ FailureKind FailureKindFromErrno(int error)
     case ENOENT:
     case ENOTDIR:
         return FailureKind::FolderMissing;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return FailureKind::WriteFailed;
     case EIO:
     case ENXIO:
     case ENODEV:

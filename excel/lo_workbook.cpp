@@ -1,5 +1,6 @@
 #include "excel/lo_workbook.h"
 
+#include "excel/file_ops.h"
 #include "excel/units.h"
 
 #include <com/sun/star/awt/XTopWindow.hpp>
@@ -115,18 +116,41 @@ Status LoWorkbook::activateFirstSheet()
     });
 }
 
+Result<QString> LoWorkbook::fileFormat()
+{
+    QString filter;
+    Status s = guarded(m_session.get(), "fileFormat", [&] {
+        const Sequence<css::beans::PropertyValue> args = m_model->getArgs();
+        for (const css::beans::PropertyValue &p : args) {
+            OUString value;
+            if (p.Name == "FilterName" && (p.Value >>= value)) filter = qs(value);
+        }
+    });
+    if (!s) return s.failure();
+    return filter;
+}
+
 Status LoWorkbook::storeAsXls(const QString &path)
+{
+    return storeInFormat(path, QStringLiteral("MS Excel 97"));
+}
+
+Status LoWorkbook::storeInFormat(const QString &path, const QString &filterName)
 {
     if (!QFileInfo(path).absoluteDir().exists())
         return Status::fail(FailureKind::FolderMissing, QStringLiteral("folder missing: ") + path);
+    // A file that cannot be written is the in-use case; a store that fails
+    // after that is a failed write (a full disk, an I/O error).
+    if (Status w = CheckWritable(path); !w) return w;
     Status s = guarded(m_session.get(), "storeAsXls", [&] {
         Reference<css::frame::XStorable> store(m_model, UNO_QUERY_THROW);
         Sequence<css::beans::PropertyValue> args(2);
-        args.getArray()[0] = prop("FilterName", any(name("MS Excel 97")));
+        args.getArray()[0] = prop("FilterName", any(ou(filterName)));
         args.getArray()[1] = prop("Overwrite", any(true));
         store->storeAsURL(ou(units::fileUrl(path)), args);
     });
     if (s) m_path = units::canonicalPath(path);
+    if (!s && s.kind() == FailureKind::InUse) return Status::fail(FailureKind::WriteFailed, s.failure().detail);
     return s;
 }
 

@@ -32,6 +32,7 @@ public:
     ~LoWorkbook() override;
 
     QString path() const override { return m_path; }
+    Result<QString> fileFormat() override;
     Worksheet &firstSheet() override { return m_sheet; }
     Result<int> sheetCount() override;
     Result<Worksheet *> sheet(int n) override;
@@ -45,6 +46,7 @@ public:
 
     Status activateFirstSheet() override;
     Status storeAsXls(const QString &path) override;
+    Status storeInFormat(const QString &path, const QString &filterName) override;
     Status close() override;
 
 private:

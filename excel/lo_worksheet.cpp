@@ -21,6 +21,7 @@
 #include <com/sun/star/table/XTableColumns.hpp>
 #include <com/sun/star/table/XTableRows.hpp>
 #include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/util/XMergeable.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
@@ -90,7 +91,7 @@ Result<QString> LoWorksheet::formula(int row, int col)
     return out;
 }
 
-Result<Block> LoWorksheet::readBlock(const Range &r)
+Result<Block> LoWorksheet::readBlockShown(const Range &r, const std::vector<int> &shownColumns)
 {
     if (Status c = checkRange(r); !c) return c.failure();
     Block block(r.rows(), r.columns());
@@ -109,19 +110,24 @@ Result<Block> LoWorksheet::readBlock(const Range &r)
                     block.at(i, j) = CellValue(qs(text));
             }
         }
+        auto shown = [&](sal_Int32 row, sal_Int32 col) {
+            const int i = int(row) - (r.row1 - 1), j = int(col) - (r.col1 - 1);
+            if (i < 0 || j < 0 || i >= block.rows() || j >= block.columns()) return;
+            Reference<css::text::XText> cellText(sheet()->getCellByPosition(col, row), UNO_QUERY_THROW);
+            block.at(i, j) = CellValue(qs(cellText->getString()));
+        };
         // Dates and times come as serial numbers: take what the cell shows.
         Reference<css::sheet::XCellRangesQuery> query(range(r), UNO_QUERY_THROW);
         Reference<css::sheet::XSheetCellRanges> dates = query->queryContentCells(css::sheet::CellFlags::DATETIME);
-        const Sequence<css::table::CellRangeAddress> found = dates->getRangeAddresses();
-
-        for (const css::table::CellRangeAddress &a : found) {
+        for (const css::table::CellRangeAddress &a : dates->getRangeAddresses())
             for (sal_Int32 row = a.StartRow; row <= a.EndRow; ++row)
-                for (sal_Int32 col = a.StartColumn; col <= a.EndColumn; ++col) {
-                    const int i = int(row) - (r.row1 - 1), j = int(col) - (r.col1 - 1);
-                    if (i < 0 || j < 0 || i >= block.rows() || j >= block.columns()) continue;
-                    Reference<css::text::XText> cellText(sheet()->getCellByPosition(col, row), UNO_QUERY_THROW);
-                    block.at(i, j) = CellValue(qs(cellText->getString()));
-                }
+                for (sal_Int32 col = a.StartColumn; col <= a.EndColumn; ++col) shown(row, col);
+        // In the text columns every number (a formula's included) is taken
+        // as shown; only those cells are asked for one by one.
+        for (int j : shownColumns) {
+            if (j < 0 || j >= block.columns()) continue;
+            for (int i = 0; i < block.rows(); ++i)
+                if (block.at(i, j).isNumber()) shown(sal_Int32(r.row1 - 1 + i), sal_Int32(r.col1 - 1 + j));
         }
     });
     if (!s) return s.failure();
@@ -629,6 +635,13 @@ sal_Int32 LoWorksheet::formatKey(const OUString &code)
     sal_Int32 key = formats->queryKey(code, locale, false);
     if (key < 0) key = formats->addNew(code, locale);
     return key;
+}
+
+Status LoWorksheet::mergeCells(const Range &r)
+{
+    if (Status c = checkRange(r); !c) return c;
+    return guarded(m_session.get(), "mergeCells",
+                   [&] { Reference<css::util::XMergeable>(range(r), UNO_QUERY_THROW)->merge(true); });
 }
 
 } // namespace kpv::excel

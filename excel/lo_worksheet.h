@@ -34,7 +34,8 @@ public:
     Status setCell(int row, int col, const CellValue &value) override;
     Status setFormula(int row, int col, const QString &formula) override;
     Result<QString> formula(int row, int col) override;
-    Result<Block> readBlock(const Range &r) override;
+    Result<Block> readBlock(const Range &r) override { return readBlockShown(r, {}); }
+    Result<Block> readBlockShown(const Range &r, const std::vector<int> &shownColumns) override;
     Status writeBlock(int row, int col, const Block &block) override;
     Status writeRows(int row, int col, int rows, int columns, const RowFill &fill) override;
     Status setTextFormatAllCells() override;
@@ -55,6 +56,7 @@ public:
     Status setPatternOnRanges(const std::vector<Range> &ranges, Pattern pattern, int color) override;
     Status setOutlineOnRanges(const std::vector<Range> &ranges, LineWeight weight, int color) override;
     Status autoFitRows(const Range &r) override;
+    Status mergeCells(const Range &r) override;
     Result<BorderLine> borderLine(const Range &r, Border index) override;
     Result<CellFormat> format(int row, int col) override;
     Result<bool> hasBorder(const Range &r, Border index) override;

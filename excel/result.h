@@ -22,6 +22,7 @@ enum class FailureKind {
     FolderMissing,     // the template folder or the output folder does not exist
     WorkbookNotFound,  // the file to bind to is missing or is not a workbook
     OutsideSheet,      // a cell beyond the .xls sheet (65,536 rows, 256 columns) or an inverted range
+    WriteFailed,       // storing the finished book failed (disk full, I/O error)
     Other,             // anything else
 };
 

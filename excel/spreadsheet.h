@@ -181,6 +181,11 @@ public:
     // in some cells splits the block around them). A range outside the sheet
     // fails with OutsideSheet.
     virtual Result<Block> readBlock(const Range &range) = 0;
+    // The same, with the number cells of the given block columns (0 is the
+    // range's first column) read as the text the cell shows: an item number
+    // 123 in a cell formatted "000000" reads "000123". Text fields are read
+    // this way; quantities and prices keep their values.
+    virtual Result<Block> readBlockShown(const Range &range, const std::vector<int> &shownColumns) = 0;
     virtual Status writeBlock(int row, int col, const Block &block) = 0;
     // The same for a block too large to build whole: rows x columns cells
     // from (row, col), made piece by piece. fill(first, piece) fills piece
@@ -223,6 +228,8 @@ public:
     // as if each were framed separately (neighbouring ranges are not joined).
     virtual Status setPatternOnRanges(const std::vector<Range> &ranges, Pattern pattern, int color) = 0;
     virtual Status setOutlineOnRanges(const std::vector<Range> &ranges, LineWeight weight, int color) = 0;
+    // Range.Merge: the range becomes one merged cell (books made by tests).
+    virtual Status mergeCells(const Range &range) = 0;
 
     // Reading the formatting back.
     virtual Result<CellFormat> format(int row, int col) = 0;
@@ -240,6 +247,9 @@ public:
 
     // The canonical path of the workbook's file (empty for a new, unsaved book).
     virtual QString path() const = 0;
+    // The format the application read the file in (its filter name, e.g.
+    // "MS Excel 97"); empty for a new book.
+    virtual Result<QString> fileFormat() = 0;
     // Worksheets(1): all outputs and imports use only the first worksheet.
     virtual Worksheet &firstSheet() = 0;
     // Worksheets(n), n from 1 (1 is the first sheet); OutsideSheet when the
@@ -266,6 +276,9 @@ public:
     // For the book generator and tests only: store as Excel 97-2003 (.xls)
     // under a new path (the book then belongs to that path), and close.
     virtual Status storeAsXls(const QString &path) = 0;
+    // The same in another of the application's formats, by its filter name
+    // ("Calc MS Excel 2007 XML"): tests make books of the wrong kind with it.
+    virtual Status storeInFormat(const QString &path, const QString &filterName) = 0;
     virtual Status close() = 0;
 };
 

@@ -65,6 +65,8 @@ TEST(ExcelFailure, EachKindHasItsMessage)
         {FailureKind::FolderMissing, "Excel出力異常",
          "原本Excelフォルダーか\r出力Excelフォルダーが見つかりません。\r原本Excelフォルダー位置及び出力Excelフォルダー位置\r　を確認してください。"},
         {FailureKind::WorkbookNotFound, "Excel異常", "Excelファイル名称が違います。　"},
+        {FailureKind::WriteFailed, "Excel出力異常",
+         "Excelファイルを保存できませんでした。\r出力先のディスクの空き容量と状態を確認してください。　"},
         {FailureKind::Other, "Excel出力異常",
          "Excel出力設定の問題です、マニュアルでパソコンの設定を確認してください。　"},
     };
@@ -92,7 +94,8 @@ TEST(ExcelFailure, PlatformErrorsMapToKinds)
         {EBUSY, FailureKind::InUse},           {ENOENT, FailureKind::FolderMissing},
         {ENOTDIR, FailureKind::FolderMissing}, {EIO, FailureKind::DiskNotReady},
         {ENOMEDIUM, FailureKind::DiskNotReady}, {ENODEV, FailureKind::DiskNotReady},
-        {ENAMETOOLONG, FailureKind::WorkbookNotFound}, {ENOSPC, FailureKind::Other},
+        {ENAMETOOLONG, FailureKind::WorkbookNotFound}, {ENOSPC, FailureKind::WriteFailed},
+        {EFBIG, FailureKind::WriteFailed},        {EPIPE, FailureKind::Other},
     };
     for (const auto &[error, kind] : cases) EXPECT_EQ(FailureKindFromErrno(error), kind) << error;
 }

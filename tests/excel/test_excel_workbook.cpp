@@ -3,6 +3,7 @@
 
 #include "excel/create_from_template.h"
 #include "excel/libreoffice.h"
+#include "excel/xls_file_check.h"
 #include "xls_reader.h"
 
 #include <gtest/gtest.h>
@@ -244,6 +245,50 @@ TEST_F(Workbooks, WhatIsNoWorkbookIsReported)
     text.write("not a workbook\n");
     text.close();
     EXPECT_EQ(m_office->bind(text.fileName()).kind(), FailureKind::WorkbookNotFound);
+}
+
+TEST_F(Workbooks, TextColumnsReadAsShownTheFormatReadAndMergedAreasFound)
+{
+    Workbook &book = keep(m_office->createNew());
+    Worksheet &s = book.firstSheet();
+    for (int col = 1; col <= 2; ++col) {
+        ASSERT_TRUE(s.setCell(1, col, CellValue::number(123)).ok());
+        ASSERT_TRUE(s.setNumberFormat(Range::cell(1, col), QStringLiteral("000000")).ok());
+    }
+    ASSERT_TRUE(s.setCell(1, 3, CellValue(QStringLiteral("0089"))).ok());
+    ASSERT_TRUE(s.setCell(3, 3, CellValue(QStringLiteral("結合"))).ok());
+    ASSERT_TRUE(s.mergeCells(Range::of(3, 3, 3, 5)).ok());
+    ASSERT_TRUE(s.mergeCells(Range::of(6, 2, 8, 2)).ok());
+    const QString stored = path(QStringLiteral("shown.xls"));
+    Workbook &back = reopen(book, stored);
+    EXPECT_EQ(back.fileFormat().value(), QStringLiteral("MS Excel 97"));
+    auto cells = back.firstSheet().readBlockShown(Range::of(1, 1, 1, 3), {0, 2});
+    ASSERT_TRUE(cells.ok());
+    EXPECT_EQ(cells->at(0, 0).text(), QStringLiteral("000123")); // a text column: as shown
+    EXPECT_TRUE(cells->at(0, 1).isNumber());                     // a number column: the value
+    EXPECT_EQ(cells->at(0, 1).text(), QStringLiteral("123"));
+    EXPECT_EQ(cells->at(0, 2).text(), QStringLiteral("0089"));
+
+    // The merged areas, from the stored bytes.
+    const XlsFileCheck c = CheckXlsFile(stored);
+    ASSERT_TRUE(c.ok()) << c.detail.toStdString();
+    ASSERT_EQ(c.merged.size(), 2u);
+    bool row3 = false, colB = false;
+    for (const Range &r : c.merged) {
+        row3 = row3 || (r.row1 == 3 && r.row2 == 3 && r.col1 == 3 && r.col2 == 5);
+        colB = colB || (r.row1 == 6 && r.row2 == 8 && r.col1 == 2 && r.col2 == 2);
+    }
+    EXPECT_TRUE(row3 && colB);
+
+    // A text file the office reads as text is not read by an Excel filter.
+    QFile text(path(QStringLiteral("list.csv")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("A-1,ボルト\nA-2,ナット\n");
+    text.close();
+    auto csv = m_office->bind(text.fileName());
+    ASSERT_TRUE(csv.ok());
+    Workbook &csvBook = keep(std::move(csv));
+    EXPECT_FALSE(IsXlsFilter(csvBook.fileFormat().value())) << csvBook.fileFormat().value().toStdString();
 }
 
 TEST_F(Workbooks, OutputFromTemplateKeepsEarlierContentAndRefusesInUse)
