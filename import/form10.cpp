@@ -319,7 +319,13 @@ void Form10::startLedgerImport()
     m_progress->show();
     LedgerImport run(m_d, *m_office);
     const auto result = run.run(folder, [this](int done, int total) { showProgress(done, total); });
-    if (result == LedgerImport::Result::Completed) ui::paintBackground(m_label11, kCompleted);
+    if (result == LedgerImport::Result::Completed) {
+        ui::paintBackground(m_label11, kCompleted);
+        return;
+    }
+    // Nothing was imported: the count is the ledger's, as it was.
+    m_progress->hide();
+    m_label5->setText(QString::number(m_d.recordCount));
 }
 
 void Form10::startWordListImport()
@@ -340,13 +346,17 @@ void Form10::startWordListImport()
     m_progress->setValue(0);
     m_progress->show();
     WordListImport run(m_d, *m_office);
-    run.run(folder, [this](int list, int words) {
+    const auto result = run.run(folder, [this](int list, int words) {
         m_label5->setText(QString::number(words));
         m_progress->setRange(0, word_book::kLists);
         m_progress->setValue(list - word_book::kFirstList + 1);
         m_label5->repaint();
         m_progress->repaint();
     });
+    if (result != WordListImport::Result::Completed && run.imported().isEmpty()) {
+        m_progress->hide();
+        m_label5->clear();
+    }
 }
 
 void Form10::explain()

@@ -5,8 +5,12 @@
 #include "import/ledger_book.h"
 #include "import/ledger_lock.h"
 #include "storage/dolvb.h"
+#include "storage/files.h"
 #include "storage/ledger_file.h"
 #include "storage/settings_slots.h"
+#include "storage/settings_store.h"
+
+#include <QSaveFile>
 
 #include <optional>
 
@@ -15,18 +19,40 @@ namespace kpv::import {
 namespace {
 constexpr int kStartMonthSlot = slot::shared::kStartMonth;
 constexpr int kStartOfUseSlot = slot::shared::kShowStartOfUse;
+constexpr int kIndexCheckSlot = slot::shared::kLastIndexCheck;
+const QString kTitle = QStringLiteral("インポート確認");
 } // namespace
+
+QString LedgerImport::completionText(int written, int keptTo)
+{
+    QString text = QStringLiteral(" 在庫品INPExcel　インポートを。") + QLatin1Char('\r') + QStringLiteral(" 完了しました。")
+                 + QLatin1Char('\r') + QStringLiteral("　%1件を台帳の1～%1番目に書き込みました。").arg(written);
+    if (keptTo > written)
+        text += QLatin1Char('\r')
+              + QStringLiteral("　台帳の%1～%2番目（%3件）は元のまま残っています。").arg(written + 1).arg(keptTo).arg(keptTo - written);
+    return text;
+}
 
 LedgerImport::Result LedgerImport::run(const QString &folder, const Progress &progress)
 {
     m_written = 0;
+    m_keptTo = 0;
     Messages &messages = m_d.messages();
+    const QString path = folder + ledgerBookName();
     std::optional<LedgerBookContent> content;
     {
         BusyGuard busy(m_d.pointer());
         ImportBook book(m_office, messages);
-        if (!book.open(folder + ledgerBookName())) return Result::Failed;
-        auto read = readLedgerBook(book.workbook(), m_d.sharedSettings.isOn(kStartOfUseSlot), m_d.ledgerCapacity - 1);
+        switch (book.open(path)) {
+        case ImportBook::Opened::Yes:
+            break;
+        case ImportBook::Opened::Refused:
+            return Result::Refused;
+        case ImportBook::Opened::Failed:
+            return Result::Failed;
+        }
+        auto read = readLedgerBook(book.workbook(), m_d.sharedSettings.isOn(kStartOfUseSlot), m_d.ledgerCapacity - 1,
+                                   book.merged());
         if (!read.ok()) {
             book.finish();
             book.report(read.failure());
@@ -34,75 +60,113 @@ LedgerImport::Result LedgerImport::run(const QString &folder, const Progress &pr
         }
         content.emplace(std::move(read.value()));
     }
+    if (!content->refusal.isEmpty()) {
+        tellRefusal(messages, path, content->refusal);
+        return Result::Refused;
+    }
     if (!content->check.ok()) {
         content->check.tell(messages);
         return Result::Refused;
     }
-
-    if (content->startMonth.size() == ledger_book::kStartMonthLength)
-        m_d.changeSharedSettings({{kStartMonthSlot, content->startMonth}});
-    else
-        m_d.sharedSettings.set(kStartMonthSlot, content->startMonth);
-
-    bool wroteAll = false;
-    {
-        BusyGuard busy(m_d.pointer());
-        wroteAll = writeRecords(content->records, progress);
-    }
-    if (m_written > 0) {
-        // The ledger's index (the list of the ledger screen) is rebuilt only
-        // once a day: clearing the day of the last rebuild makes the next
-        // opening of the ledger screen, here or on another client, rebuild it
-        // from the imported records instead of showing the old items.
-        m_d.dailyIndexChecked = false;
-        m_d.changeSharedSettings({{slot::shared::kLastIndexCheck, QString()}});
-    }
-    if (!wroteAll) return Result::Failed;
     if (content->overCapacity) {
-        messages.tell(QStringLiteral("インポート確認"),
-                      QStringLiteral("在庫品インポートデータが許容量件数 ") + QString::number(m_d.ledgerCapacity - 1)
-                          + QStringLiteral("を超えました") + QLatin1Char('\r') + QStringLiteral("　確認してください。"));
+        messages.tell(kTitle, QStringLiteral("在庫品インポートデータが許容量件数 ") + QString::number(m_d.ledgerCapacity - 1)
+                                  + QStringLiteral("を超えました") + QLatin1Char('\r') + QStringLiteral("　確認してください。")
+                                  + QLatin1Char('\r') + QStringLiteral("　何も取り込んでいません。"));
         return Result::CapacityReached;
     }
-    messages.tell(QStringLiteral("登録確認"),
-                  QStringLiteral(" 在庫品INPExcel　インポートを。") + QLatin1Char('\r') + QStringLiteral(" 完了しました。"));
+
+    bool replaced = false;
+    {
+        BusyGuard busy(m_d.pointer());
+        replaced = replaceLedger(content->records, content->startMonth, progress);
+    }
+    if (!replaced) return Result::Failed;
+    messages.tell(QStringLiteral("登録確認"), completionText(m_written, m_keptTo));
     return Result::Completed;
 }
 
-bool LedgerImport::writeRecords(const std::vector<LedgerRecord> &records, const Progress &progress)
+bool LedgerImport::replaceLedger(const std::vector<LedgerRecord> &records, const QString &startMonth,
+                                 const Progress &progress)
 {
     Messages &messages = m_d.messages();
-    const QString title = QStringLiteral("インポート確認");
-    LedgerLock lock(m_d.ledgerPath());
+    const QString ledgerPath = m_d.ledgerPath();
+    const auto cannotWrite = [&] {
+        messages.tell(kTitle, ledgerPath + QLatin1Char('\r') + QStringLiteral("　台帳ファイルに書き込めません。")
+                                  + QLatin1Char('\r') + QStringLiteral("　何も取り込んでいません。"));
+        return false;
+    };
+
+    // The lock every client's appends and rewrites take, held until the new
+    // ledger is in place.
+    LedgerLock lock(ledgerPath);
     if (!lock.tryLock(m_lockTimeoutMs)) {
-        messages.tell(title, QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
-                                 + QStringLiteral("　しばらくしてからインポートしてください。"));
+        messages.tell(kTitle, QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
+                                  + QStringLiteral("　しばらくしてからインポートしてください。") + QLatin1Char('\r')
+                                  + QStringLiteral("　何も取り込んでいません。"));
         return false;
     }
-    // The process-wide ledger handle is left alone: this file is opened and
-    // closed here, under the lock.
-    LedgerFile file(m_d.ledgerPath());
-    bool ok = file.open();
-    if (ok && file.readOnly()) {
-        messages.tell(title, m_d.ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルは読み取り専用です。インポートできません。"));
-        return false;
+    {
+        LedgerFile file(ledgerPath);
+        if (!file.open()) return cannotWrite();
+        if (file.readOnly()) {
+            messages.tell(kTitle, ledgerPath + QLatin1Char('\r') + QStringLiteral("　台帳ファイルは読み取り専用です。インポートできません。")
+                                      + QLatin1Char('\r') + QStringLiteral("　何も取り込んでいません。"));
+            return false;
+        }
     }
+    QByteArray old;
+    if (!readWholeFile(ledgerPath, old)) return cannotWrite();
+
+    // The new ledger: the items as records 1..n, then whatever the ledger
+    // holds beyond them, byte for byte.
     const int total = int(records.size());
-    for (int k = 1; ok && k <= total; ++k) {
+    const qint64 head = qint64(total) * LedgerRecord::kSize;
+    QByteArray next;
+    next.reserve(std::max<qint64>(head, old.size()));
+    for (int k = 1; k <= total; ++k) {
         LedgerRecord rec = records[size_t(k - 1)];
-        ok = file.write(k, rec);
-        if (!ok) break;
-        m_written = k;
+        rec.setLineEnd();
+        next.append(rec.data(), LedgerRecord::kSize);
         if (progress && (k % kProgressStep == 0 || k == total)) progress(k, total);
     }
-    if (file.isOpen()) {
-        m_d.recordCount = std::min(file.countRecords(), m_d.ledgerCapacity - 1);
-        file.close();
+    if (old.size() > head) next.append(old.constData() + head, old.size() - head);
+    const int oldCount = LedgerFile::countRecords(old.size());
+    old.clear();
+
+    QSaveFile out(ledgerPath);
+    if (!out.open(QIODevice::WriteOnly) || out.write(next) != next.size() || !out.flush()) {
+        qWarning("ledger import: %s", qPrintable(out.errorString()));
+        out.cancelWriting();
+        return cannotWrite();
     }
-    if (!ok)
-        messages.tell(title, m_d.ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルに書き込めません。")
-                                 + QLatin1Char('\r') + QStringLiteral("　%1件目まで書き込みました。").arg(m_written));
-    return ok;
+
+    // The two slots, as the file holds them now, for the way back.
+    SettingsSlots before;
+    readSettingsFile(m_d.sharedSettingsPath(), before);
+    std::map<int, QString> changes{{kIndexCheckSlot, QString()}};
+    const bool storeMonth = startMonth.size() == ledger_book::kStartMonthLength;
+    if (storeMonth) changes[kStartMonthSlot] = startMonth;
+    if (!m_d.changeSharedSettings(changes)) {
+        out.cancelWriting();
+        return false; // told by the settings change
+    }
+    if (!out.commit()) {
+        qWarning("ledger import: %s", qPrintable(out.errorString()));
+        std::map<int, QString> back{{kIndexCheckSlot, before.value(kIndexCheckSlot)}};
+        if (storeMonth) back[kStartMonthSlot] = before.value(kStartMonthSlot);
+        m_d.changeSharedSettings(back);
+        return cannotWrite();
+    }
+    // An O4 shorter than a month is held in memory only.
+    if (!storeMonth) m_d.sharedSettings.set(kStartMonthSlot, startMonth);
+    // The list of the ledger screen is rebuilt from the new records.
+    m_d.dailyIndexChecked = false;
+    // The handle this client holds is on the replaced file.
+    m_d.closeLedger();
+    m_written = total;
+    m_keptTo = oldCount > total ? oldCount : 0;
+    m_d.recordCount = std::min(std::max(oldCount, total), m_d.ledgerCapacity - 1);
+    return true;
 }
 
 } // namespace kpv::import

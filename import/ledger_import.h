@@ -1,18 +1,21 @@
 #pragma once
 // The ledger import: fills the ledger from the ledger import book of the
 // import folder. Item k of the book overwrites record k; records beyond the
-// last item stay as they were.
+// last item stay as they were, and the completion message says how many
+// items were written and which records were kept.
 //
-// The book is read and checked whole first: with any cell that cannot be
-// stored, the user gets the list of those cells and nothing is written
-// (neither a record nor the start month). Then the start month goes into
-// SharedSettings slot 9 (written to the file only when it is 7 characters
-// long) and the records are written under the ledger lock, held for all of
-// them, so no other client appends between them. At most capacity - 1
-// records are written; a book with more items stops there with the
-// capacity message, keeping what was written. The word lists and the index
-// cache files are not touched; the day of the last index rebuild is cleared,
-// so the ledger screen rebuilds its list from the imported records.
+// All or nothing. The book is read and checked whole first (an Excel
+// 97-2003 workbook of the layout, holding items, every cell storable; see
+// ImportBook and readLedgerBook); then the ledger lock is taken and the
+// ledger must be writable. Only then does anything change: the new ledger
+// (the imported records followed by the records kept) is written whole
+// beside the ledger, SharedSettings slot 9 (the start month, written to the
+// file only when it is 7 characters long) and slot 13 (the day of the last
+// index rebuild, cleared so every ledger screen rebuilds its list) are
+// written, and the new ledger takes the old one's place in one step. A
+// failure at any point leaves the ledger and both slots as they were. A book
+// with more items than the ledger holds (capacity - 1) is refused whole. The
+// word lists and the index cache files are not touched.
 
 #include <QString>
 
@@ -32,12 +35,12 @@ namespace kpv::import {
 class LedgerImport {
 public:
     enum class Result {
-        Completed,      // every item written; the completion message was shown
-        CapacityReached,// the first capacity - 1 items written; the capacity message was shown
-        Refused,        // the book has cells that cannot be stored; nothing written
-        Failed,         // the book or the ledger could not be used; the user was told
+        Completed,       // every item written; the completion message was shown
+        CapacityReached, // more items than the ledger holds; nothing written
+        Refused,         // no ledger book of the layout, or cells that cannot be stored; nothing written
+        Failed,          // the book, the office or the ledger could not be used; nothing written
     };
-    // Called while records are written: written so far, of total.
+    // Called while the new ledger is made: items done so far, of total.
     using Progress = std::function<void(int written, int total)>;
 
     LedgerImport(Dolvb &d, excel::Spreadsheet &office) : m_d(d), m_office(office) {}
@@ -45,17 +48,24 @@ public:
     // folder ends with a separator.
     Result run(const QString &folder, const Progress &progress = {});
     int written() const { return m_written; }
+    // Records kept beyond the imported ones: keptFrom()..keptTo() (none when keptTo() < keptFrom()).
+    int keptFrom() const { return m_written + 1; }
+    int keptTo() const { return m_keptTo; }
     // How long to wait for another client's ledger lock (default 10 s).
     void setLockTimeout(int ms) { m_lockTimeoutMs = ms; }
     // How many records a progress call is made after.
     static constexpr int kProgressStep = 50;
 
+    // The completion message.
+    static QString completionText(int written, int keptTo);
+
 private:
-    bool writeRecords(const std::vector<LedgerRecord> &records, const Progress &progress);
+    bool replaceLedger(const std::vector<LedgerRecord> &records, const QString &startMonth, const Progress &progress);
 
     Dolvb &m_d;
     excel::Spreadsheet &m_office;
     int m_written = 0;
+    int m_keptTo = 0;
     int m_lockTimeoutMs = 10000;
 };
 

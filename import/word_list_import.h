@@ -1,12 +1,20 @@
 #pragma once
 // The word-list import: replaces the words of lists 2 to 6 with those of the
-// word-list import book of the import folder. The book is read and checked
-// whole; with any word that cannot be stored, the user gets the list of
-// those cells and nothing is written. Otherwise entry j of a list takes word
-// j (its companion value stays), the counts go into SharedSettings slots 3
-// to 7 and the five list files are written.
+// word-list import book of the import folder.
+//
+// The book is read and checked whole first (an Excel 97-2003 workbook with
+// the title in B3 and words in at least one column, every word storable);
+// nothing is written otherwise. A column that is empty in the book would
+// empty a list that holds words: the user is asked first, the lists named,
+// and "いいえ" changes nothing. Then the lock of every list file is taken;
+// while they are all held, each list is written with its count: the list
+// file (entry j takes word j and keeps the companion value the file holds
+// for it now), then its count in SharedSettings (slots 3 to 7). A list whose
+// count cannot be written gets its old file back, so every list and its
+// count always agree. The user is told which lists were imported.
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -21,7 +29,12 @@ namespace kpv::import {
 
 class WordListImport {
 public:
-    enum class Result { Completed, Refused, Failed };
+    enum class Result {
+        Completed, // every list written; the completion message was shown
+        Cancelled, // the user did not want lists emptied; nothing written
+        Refused,   // no word-list book of the layout, or words that cannot be stored; nothing written
+        Failed,    // the book, the office or a list file could not be used (imported lists were named)
+    };
     // Called per list: the list (2..6) and its number of words.
     using Progress = std::function<void(int list, int words)>;
 
@@ -29,10 +42,15 @@ public:
 
     // folder ends with a separator.
     Result run(const QString &folder, const Progress &progress = {});
+    // The lists (2..6) written by the last run.
+    const QList<int> &imported() const { return m_imported; }
 
 private:
+    bool writeList(int list, const QStringList &words);
+
     Dolvb &m_d;
     excel::Spreadsheet &m_office;
+    QList<int> m_imported;
 };
 
 } // namespace kpv::import

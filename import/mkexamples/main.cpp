@@ -85,10 +85,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "kpv_mkexamples: no ledger in %s\n", qPrintable(data));
         return 1;
     }
-    // Items without a name would end the import early: the book leaves them out.
+    // Every record, an item without a name too: the import reads items up
+    // to the first one with nothing in it.
     std::vector<LedgerRecord> items;
     for (int n = 1; n <= d.recordCount; ++n)
-        if (d.readRecord(n) && !d.recordBuffer.field(1).isEmpty()) items.push_back(d.recordBuffer);
+        if (d.readRecord(n)) items.push_back(d.recordBuffer);
     d.loadPickLists();
     std::array<QStringList, 5> lists;
     for (int list = 2; list <= 6; ++list)

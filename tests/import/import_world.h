@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -59,6 +60,34 @@ struct ImportWorld {
         readSettingsFile(d.sharedSettingsPath(), s);
         return s;
     }
+    // Every word-list file and SharedSettings, as one snapshot.
+    QByteArray listFiles() const
+    {
+        QByteArray all;
+        for (int n = 2; n <= 6; ++n) {
+            QByteArray b;
+            readWholeFile(d.pickListPath(n), b);
+            all += b + "|";
+        }
+        QByteArray s;
+        readWholeFile(d.sharedSettingsPath(), s);
+        return all + s;
+    }
+    // Lists 2..6 with words (companion "id<word>") in their files and counts.
+    void existingLists(const std::array<QStringList, 5> &lists)
+    {
+        for (int n = 2; n <= 6; ++n) {
+            const QStringList &words = lists[size_t(n - 2)];
+            for (int j = 1; j <= words.size(); ++j) {
+                d.pickListTable.setWord(j, n, words[j - 1]);
+                d.pickListTable.setId(j, n, QStringLiteral("id") + words[j - 1]);
+            }
+            d.sharedSettings.set(n + 1, QString::number(words.size()));
+        }
+        writeSettingsFile(d.sharedSettingsPath(), d.sharedSettings);
+        require(d.savePickLists(), QStringLiteral("lists not saved"));
+        d.pickListTable.clear(); // the import screen never loads them
+    }
     QByteArray ledgerBytes() const
     {
         QByteArray b;
@@ -66,22 +95,28 @@ struct ImportWorld {
         return b;
     }
 
-    // A book made as a user makes it: the shipped blank layout, then cells.
+    // A book made as a user makes it: the shipped blank layout, then cells;
+    // then (finish) anything else done to the book before it is stored in
+    // the given format.
+    using Finish = std::function<void(excel::Workbook &)>;
     template <class Fill>
-    void makeBook(const QString &name, excel::Status (*layout)(excel::Worksheet &), Fill fill)
+    void makeBook(const QString &name, excel::Status (*layout)(excel::Worksheet &), Fill fill, const Finish &finish = {},
+                  const QString &filter = QStringLiteral("MS Excel 97"))
     {
         auto book = office->createNew();
         require(book.ok(), book.ok() ? QString() : book.failure().detail);
         excel::Worksheet &sheet = book.value()->firstSheet();
         require(layout(sheet).ok(), QStringLiteral("book step failed"));
         fill(sheet);
-        require(book.value()->storeAsXls(books + name).ok(), QStringLiteral("book step failed"));
+        if (finish) finish(*book.value());
+        require(book.value()->storeInFormat(books + name, filter).ok(), QStringLiteral("book step failed"));
         require(book.value()->close().ok(), QStringLiteral("book step failed"));
         require(QFileInfo(books + name).isFile(), QStringLiteral("book not stored: ") + books + name + QDir(books).entryList().join(QLatin1Char(',')));
     }
 
     // Ledger book with O4 and items given as receipts/issues rows of cells.
-    void makeLedgerBook(const QString &startMonth, const std::vector<std::pair<Cells, Cells>> &items)
+    void makeLedgerBook(const QString &startMonth, const std::vector<std::pair<Cells, Cells>> &items, const Finish &finish = {},
+                        const QString &filter = QStringLiteral("MS Excel 97"))
     {
         makeBook(import::ledgerBookName(), excel::WriteLedgerImportBook, [&](excel::Worksheet &s) {
             require(s.setCell(4, 15, excel::CellValue(startMonth)).ok(), QStringLiteral("book step failed"));
@@ -92,7 +127,7 @@ struct ImportWorld {
                 for (const auto &[col, text] : items[i].second) b.at(int(i) * 2 + 1, col - 1) = excel::CellValue(text);
             }
             require(s.writeBlock(5, 1, b).ok(), QStringLiteral("book step failed"));
-        });
+        }, finish, filter);
     }
 
     void makeWordBook(const std::array<QStringList, 5> &lists)

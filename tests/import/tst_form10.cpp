@@ -3,6 +3,7 @@
 
 #include "controls.h"
 #include "import/form10.h"
+#include "import/ledger_import.h"
 #include "import_world.h"
 #include "ui/colours.h"
 
@@ -146,12 +147,24 @@ private slots:
         auto f = open();
         click(f.get(), "Command5");
         click(f.get(), "Command6");
-        QCOMPARE(w->messages.last().text, QStringLiteral(" 在庫品INPExcel　インポートを。\r 完了しました。"));
+        QCOMPARE(w->messages.last().text, import::LedgerImport::completionText(2, 0));
         QCOMPARE(text(f.get(), "Label5"), QStringLiteral("2"));
         QCOMPARE(text(f.get(), "Label3"), w->books + import::ledgerBookName());
         QCOMPARE(child<QProgressBar>(f.get(), "ProgressImport")->value(), 2);
         QCOMPARE(ui::backgroundOf(child(f.get(), "Label11")), QColor(255, 0, 0));
         QVERIFY(child(f.get(), "Picture2")->isHidden());
+
+        // A book that is none: refused, named, the count shows the ledger as it is.
+        QFile::remove(w->books + import::ledgerBookName());
+        QFile html(w->books + import::ledgerBookName());
+        QVERIFY(html.open(QIODevice::WriteOnly));
+        html.write("<html><body>A-1</body></html>");
+        html.close();
+        click(f.get(), "Command8");
+        click(f.get(), "Command5");
+        click(f.get(), "Command6");
+        QVERIFY(w->messages.last().text.startsWith(w->books + import::ledgerBookName() + "\r　Excel 97-2003"));
+        QCOMPARE(text(f.get(), "Label5"), QStringLiteral("2"));
         // The folder registered afterwards is the folder, not the book's path.
         click(f.get(), "Command8");
         f->chooseFolder(w->books);
