@@ -13,6 +13,7 @@
 #include "storage/numbers.h"
 #include "storage/text.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
@@ -163,6 +164,12 @@ LedgerOutput::Outcome LedgerOutput::run(const std::vector<int> *recordNos, const
         return Outcome::NothingToWrite;
     }
 
+    const QString path = outputPath(m_d.dataFolder, today);
+    // The day's book may have been edited and saved by the user (to import
+    // it again): it is replaced only when the user says so.
+    if (QFileInfo::exists(path) && !m_d.messages().ask(ledger_output_text::noRecordTitle(), ledger_output_text::replaceQuestion(path)))
+        return Outcome::Cancelled;
+
     BusyGuard busy(m_d.pointer());
     if (m_notice.show) m_notice.show(ledger_output_text::progressCaption());
     struct Hide {
@@ -173,7 +180,6 @@ LedgerOutput::Outcome LedgerOutput::run(const std::vector<int> *recordNos, const
         }
     } hide{m_notice};
 
-    const QString path = outputPath(m_d.dataFolder, today);
     bool rebuilt = false;
     Status s = m_throughOffice ? Status() : writeDirect(records, today, path, rebuilt);
     if (s && !rebuilt) s = writeThroughOffice(records, today, path);
@@ -354,9 +360,14 @@ Status LedgerOutput::writeDirect(const std::vector<LedgerRecord> &records, const
     *stream = xls->serialize();
 
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || !file->write(out) || !out.commit())
-        return Status::fail(excel::FailureKind::InUse, QStringLiteral("not written: ") + path + QStringLiteral(": ")
+    if (!out.open(QIODevice::WriteOnly))
+        return Status::fail(excel::FailureKind::InUse, QStringLiteral("cannot write: ") + path + QStringLiteral(": ")
                                                            + out.errorString());
+    // The book is complete: a failure from here on is the write itself (a
+    // full disk, an I/O error), and the earlier book stays as it was.
+    if (!file->write(out) || !out.commit())
+        return Status::fail(excel::FailureKind::WriteFailed, QStringLiteral("not written: ") + path + QStringLiteral(": ")
+                                                                 + out.errorString());
     rebuilt = true;
     return {};
 }

@@ -25,7 +25,9 @@
 //
 // The output file is DataFolder + "M在庫台帳/在庫品台帳yyyy年mm月dd日.xls",
 // one per day: a later output of the same day replaces it (a fresh template
-// copy). The office makes the titles and the formats; the item rows are
+// copy) when the user agrees (the book may have been edited for an import);
+// "いいえ" writes nothing. A failure of the final write (a full disk, an I/O
+// error) is told as such, and the earlier book stays. The office makes the titles and the formats; the item rows are
 // written into the stored file here (see XlsBook), each cell with the format
 // the office gave a formatted cell of its kind. The book is stored to its
 // file and then opened and shown to the user. The ledger is only read.
@@ -68,7 +70,7 @@ StockWarning stockWarning(const LedgerRecord &rec);
 
 class LedgerOutput {
 public:
-    enum class Outcome { Written, NothingToWrite, Failed };
+    enum class Outcome { Written, NothingToWrite, Cancelled, Failed };
     // The progress notice: shown with a caption, hidden at the end.
     struct Notice {
         std::function<void(const QString &caption)> show;
@@ -85,7 +87,8 @@ public:
 
     // recordNos: the narrowed list in its order (entries 0 are skipped);
     // nullptr writes records 1..count of the ledger. Failures are told to the
-    // user with the spreadsheet messages; "nothing to write" too.
+    // user with the spreadsheet messages; "nothing to write" too. Cancelled:
+    // the day's book exists and the user kept it.
     Outcome run(const std::vector<int> *recordNos, const QDate &today = QDate::currentDate());
     // Whether the book is shown to the user at the end (tests and benchmarks
     // leave it hidden and close it).
@@ -130,6 +133,11 @@ namespace ledger_output_text {
 inline QString noRecordTitle() { return QStringLiteral("登録確認"); }
 inline QString noRecord() { return QStringLiteral("出力する在庫品がありません。　"); }
 inline QString progressCaption() { return QStringLiteral("Excel出力中"); }
+inline QString replaceQuestion(const QString &path)
+{
+    return path + QChar('\r') + QStringLiteral("　同じ日の在庫品台帳Excelが既にあります。") + QChar('\r')
+         + QStringLiteral("　置き換えますか？（いいえ：出力しません）");
+}
 } // namespace ledger_output_text
 
 } // namespace kpv::workbooks

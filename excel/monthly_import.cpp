@@ -6,12 +6,16 @@
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 #include "storage/files.h"
+#include "storage/item_number.h"
 #include "storage/ledger_file.h"
+#include "import/import_book.h"
 #include "import/ledger_lock.h"
 #include "storage/messages.h"
 #include "storage/numbers.h"
 #include "storage/text.h"
 
+#include <cstring>
+#include <map>
 #include <unordered_map>
 
 namespace kpv::workbooks {
@@ -25,15 +29,13 @@ constexpr int kMonthCol = 2; // B
 constexpr int kItemCol = 3;  // C
 constexpr int kTotalCol = 7; // G
 
-// A total as it goes into its cell: the cleaned text when it reads as a
-// non-zero number, else empty.
-QString totalText(const QString &cell)
+} // namespace
+
+QString monthTotalText(const QString &cell)
 {
     const QString t = cleanText(cell);
-    return leadingNumber(t) != 0 ? t.left(LedgerRecord::kCellWidth) : QString();
+    return leadingNumber(t) != 0 ? t : QString();
 }
-
-} // namespace
 
 QString dailyBookPath(const QString &dataFolder)
 {
@@ -51,7 +53,9 @@ int monthSlot(const QStringList &monthHeadings, const QString &monthText)
 bool applyMonthTotals(LedgerRecord &rec, int slot, const QString &receipts, const QString &issues)
 {
     LedgerRecord next = rec;
-    if (!next.setCell(1, slot, totalText(receipts)) || !next.setCell(2, slot, totalText(issues))) return false;
+    const QString r = monthTotalText(receipts), i = monthTotalText(issues);
+    if (r.size() > LedgerRecord::kCellWidth || i.size() > LedgerRecord::kCellWidth) return false;
+    if (!next.setCell(1, slot, r) || !next.setCell(2, slot, i)) return false;
     double total[3] = {0, 0, 0};
     for (int line = 1; line <= 2; ++line)
         for (int m = 1; m <= 12; ++m) total[line] += next.cellNumber(line, m);
@@ -94,7 +98,12 @@ bool MonthlyImport::transfer(const excel::Block &block)
     for (int n = count; n >= 1; --n)
         recordOf[decodeCleanField(bytes.constData() + qsizetype(n - 1) * LedgerRecord::kSize, LedgerRecord::kFieldWidth)] = n;
     const QStringList headings = ledger::monthHeadings(cleanText(m_d.sharedSettings.value(9)));
+    std::map<int, LedgerRecord> original; // the records changed, as they were
     auto text = [&](int r, int col) { return block.at(r, col - kMonthCol).text(); };
+    auto notImported = [&](int r, const QString &reason) {
+        ++m_report.skipped;
+        m_report.notImported.push_back({kFirstRow + r, reason});
+    };
     for (int r = 0; r < block.rows(); r += 2) {
         const QString item = cleanText(text(r, kItemCol));
         const QString month = trimSpaces(text(r, kMonthCol));
@@ -104,23 +113,56 @@ bool MonthlyImport::transfer(const excel::Block &block)
             ++m_report.skipped;
             continue;
         }
+        if (const auto problem = itemNumberProblem(item)) {
+            notImported(r, *problem);
+            continue;
+        }
         auto found = recordOf.find(item);
         if (found == recordOf.end()) {
             m_report.stoppedAtRow = kFirstRow + r;
             break;
         }
-        LedgerRecord rec; // read again: an earlier pair may have changed it
-        if (!file.read(found->second, rec)) break;
+        const QString receipts = text(r, kTotalCol);
         const QString issues = r + 1 < block.rows() ? text(r + 1, kTotalCol) : QString();
-        if (!applyMonthTotals(rec, slot, text(r, kTotalCol), issues)) {
-            ++m_report.skipped;
+        // A total its cell cannot hold is never cut.
+        const QString tooLong = monthTotalText(receipts).size() > LedgerRecord::kCellWidth ? monthTotalText(receipts)
+                              : monthTotalText(issues).size() > LedgerRecord::kCellWidth  ? monthTotalText(issues)
+                                                                                          : QString();
+        if (!tooLong.isEmpty()) {
+            notImported(r, QStringLiteral("月合計「%1」が7桁を超えています").arg(tooLong));
             continue;
         }
-        if (!file.write(found->second, rec)) {
-            m_d.messages().tell(QStringLiteral("登録確認"), m_d.ledgerPath() + QChar('\r') + QStringLiteral("　台帳ファイルに書き込めません。"));
+        // The record as the pairs before left it.
+        const int n = found->second;
+        char *at = bytes.data() + qsizetype(n - 1) * LedgerRecord::kSize;
+        LedgerRecord rec = LedgerRecord::fromBytes(at, LedgerRecord::kSize);
+        if (!applyMonthTotals(rec, slot, receipts, issues)) {
+            notImported(r, QStringLiteral("年度末の在庫数がマイナスになります"));
+            continue;
+        }
+        if (!original.count(n)) original.emplace(n, LedgerRecord::fromBytes(at, LedgerRecord::kSize));
+        rec.setLineEnd();
+        std::memcpy(at, rec.data(), LedgerRecord::kSize);
+        ++m_report.imported;
+    }
+    // The changed records are written when every pair has been worked out;
+    // a write that fails puts back those already written.
+    std::vector<int> written;
+    for (const auto &[n, before] : original) {
+        LedgerRecord rec = LedgerRecord::fromBytes(bytes.constData() + qsizetype(n - 1) * LedgerRecord::kSize, LedgerRecord::kSize);
+        if (!file.write(n, rec)) {
+            for (int back : written) {
+                LedgerRecord old = original.at(back);
+                file.write(back, old);
+            }
+            file.close();
+            m_d.closeLedger();
+            m_report = {};
+            m_d.messages().tell(QStringLiteral("登録確認"), m_d.ledgerPath() + QChar('\r') + QStringLiteral("　台帳ファイルに書き込めません。")
+                                                             + QChar('\r') + QStringLiteral("　何も取り込んでいません。"));
             return false;
         }
-        ++m_report.imported;
+        written.push_back(n);
     }
     file.close();
     m_d.openLedger();
@@ -132,7 +174,13 @@ QString monthly_text::countsLine(const MonthlyImportReport &r)
     QString line = QStringLiteral("取込 %1 件、対象外 %2 件").arg(r.imported).arg(r.skipped);
     if (r.stoppedAtRow > 0)
         line += QStringLiteral("、%1 行目の在庫品番号が台帳にないため以降は取り込んでいません").arg(r.stoppedAtRow);
-    return line + QStringLiteral("。");
+    line += QStringLiteral("。");
+    const int n = int(r.notImported.size());
+    for (int i = 0; i < n && i < kListedRows; ++i)
+        line += QChar('\r') + QStringLiteral("　%1 行目：").arg(r.notImported[size_t(i)].row) + r.notImported[size_t(i)].reason
+              + QStringLiteral("。取り込んでいません。");
+    if (n > kListedRows) line += QChar('\r') + QStringLiteral("　ほか %1 行").arg(n - kListedRows);
+    return line;
 }
 
 bool MonthlyImport::openForEditing()
@@ -156,7 +204,8 @@ bool MonthlyImport::openForEditing()
 MonthlyImport::Outcome MonthlyImport::run()
 {
     m_report = {};
-    excel::Status failure;
+    const QString path = dailyBookPath(m_d.dataFolder);
+    excel::Block block;
     {
         BusyGuard busy(m_d.pointer());
         if (m_notice.show) m_notice.show(monthly_text::importCaption());
@@ -169,36 +218,52 @@ MonthlyImport::Outcome MonthlyImport::run()
             }
         } hide{m_notice};
 
-        auto book = m_office.bind(dailyBookPath(m_d.dataFolder), excel::Spreadsheet::Access::Read);
-        if (!book.ok()) {
-            failure = book.failure();
-        } else {
-            excel::Workbook &wb = *book.value();
-            wb.setScreenUpdating(false);
-            excel::Worksheet &sheet = wb.firstSheet();
-            auto last = sheet.lastUsedRow();
-            excel::Block block;
-            if (!last.ok()) {
-                failure = last.failure();
-            } else if (last.value() >= kFirstRow) {
-                // One pair more than used, so a pair cut by the last row reads whole.
-                auto read = sheet.readBlock(Range::of(kFirstRow, kMonthCol, std::min(last.value() + 1, excel::kMaxRows), kTotalCol));
-                if (read.ok()) block = std::move(read.value());
-                else failure = read.failure();
+        import::ImportBook book(m_office, m_d.messages());
+        switch (book.open(path)) {
+        case import::ImportBook::Opened::Yes:
+            break;
+        case import::ImportBook::Opened::Refused:
+            return Outcome::Refused;
+        case import::ImportBook::Opened::Failed:
+            return Outcome::Failed;
+        }
+        excel::Worksheet &sheet = book.sheet();
+        auto last = sheet.lastUsedRow();
+        if (!last.ok()) {
+            book.finish();
+            book.report(last.failure());
+            return Outcome::Failed;
+        }
+        if (last.value() >= kFirstRow) {
+            // One pair more than used, so a pair cut by the last row reads
+            // whole. The month and the item number as their cells show them.
+            auto read = sheet.readBlockShown(Range::of(kFirstRow, kMonthCol, std::min(last.value() + 1, excel::kMaxRows), kTotalCol),
+                                             {kMonthCol - kMonthCol, kItemCol - kMonthCol});
+            if (!read.ok()) {
+                book.finish();
+                book.report(read.failure());
+                return Outcome::Failed;
             }
-            wb.setScreenUpdating(true);
-            wb.setApplicationVisible(false);
-            wb.activateFirstSheet();
-            wb.setWindowVisible(false);
-            book.value().reset();
-
-            if (failure.ok() && !transfer(block)) return Outcome::Failed;
+            block = std::move(read.value());
+        }
+        const bool anyPair = block.rows() > 0 && !(cleanText(block.at(0, kItemCol - kMonthCol).text()).isEmpty()
+                                                   && trimSpaces(block.at(0, 0).text()).isEmpty());
+        QString refusal;
+        if (!anyPair) refusal = QStringLiteral("4行目から取り込む入出庫（B列の年月、C列の在庫品番号）がありません。");
+        // A merged cell hiding a total, or a month or item number of a pair's first row.
+        const auto hiding = import::mergeHidingRead(book.merged(), Range::of(kFirstRow, kMonthCol, excel::kMaxRows, kTotalCol),
+                                                    [](int row, int col) {
+                                                        if (col == kTotalCol) return true;
+                                                        return (col == kMonthCol || col == kItemCol) && (row - kFirstRow) % 2 == 0;
+                                                    });
+        if (refusal.isEmpty() && hiding) refusal = import::mergedReason(*hiding);
+        if (!refusal.isEmpty()) {
+            book.finish();
+            import::tellRefusal(m_d.messages(), path, refusal);
+            return Outcome::Refused;
         }
     }
-    if (!failure.ok()) {
-        excel::ReportExcelFailure(m_d.messages(), failure);
-        return Outcome::Failed;
-    }
+    if (!transfer(block)) return Outcome::Failed;
     m_d.messages().tell(monthly_text::doneTitle(), monthly_text::done() + QChar('\r') + monthly_text::countsLine(m_report));
     return Outcome::Completed;
 }

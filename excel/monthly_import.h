@@ -12,6 +12,13 @@
 // ledger does not hold ends the reading there. A total that reads as 0 (or
 // not as a number) clears its cell.
 //
+// Only an Excel 97-2003 workbook is read (see import::ImportBook); a broken
+// one, or one with no pair at all, is refused with a message naming it. The
+// item number and the month are read as their cells show them. An item number
+// the item-number rule refuses, or a month total longer than its 7-character
+// cell, skips its pair (nothing is ever cut); such rows are named in the
+// completion message.
+//
 // Each pair re-reads its item's record and recomputes it: totals, stock
 // (previous-year stock + receipts - issues), rates where both the total and
 // the plan are non-zero, and the stock value. A pair whose year-end stock
@@ -24,6 +31,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 namespace kpv {
 class Dolvb;
@@ -42,20 +50,30 @@ inline QString dailyBookName() { return QStringLiteral("Mb入出庫月報.xls");
 // The slot (1..12) whose heading begins with the month text; 0 for none.
 int monthSlot(const QStringList &monthHeadings, const QString &monthText);
 
+// A month total as it goes into its cell: the cleaned text when it reads as
+// a non-zero number, else empty (the cell is cleared).
+QString monthTotalText(const QString &cell);
+
 // Puts one month's totals into rec and recomputes it. False, and rec
 // unchanged, when the year-end stock would be negative or a total cannot be
-// stored.
+// stored (longer than its cell).
 bool applyMonthTotals(LedgerRecord &rec, int slot, const QString &receipts, const QString &issues);
 
 struct MonthlyImportReport {
     int imported = 0;      // pairs written
-    int skipped = 0;       // pairs skipped (no month slot, no item number, negative year end)
+    int skipped = 0;       // pairs skipped (no month slot, no item number, a refused item number,
+                           // a total too long, negative year end)
     int stoppedAtRow = 0;  // row of the unknown item that ended the reading; 0 when read to the end
+    struct Row {
+        int row = 0;
+        QString reason;
+    };
+    std::vector<Row> notImported; // the pairs skipped for what they hold, by their first row
 };
 
 class MonthlyImport {
 public:
-    enum class Outcome { Completed, Failed };
+    enum class Outcome { Completed, Refused, Failed };
     // The progress notice: its caption while the import runs; hide at the end.
     struct Notice {
         std::function<void(const QString &caption)> show;
@@ -68,8 +86,8 @@ public:
     }
 
     // The import. On completion the user gets the completion message with a
-    // line that counts the pairs; a book that cannot be read is told with the
-    // spreadsheet failure message (records already written stay written).
+    // line that counts the pairs and the rows not imported; a book refused
+    // (Refused) or that cannot be read (Failed) is told and changes nothing.
     Outcome run();
     const MonthlyImportReport &report() const { return m_report; }
 
@@ -96,8 +114,10 @@ inline QString importCaption() { return QStringLiteral("入出庫取込中"); }
 inline QString outputCaption() { return QStringLiteral("Excel出力中"); }
 inline QString doneTitle() { return QStringLiteral("確認"); }
 inline QString done() { return QStringLiteral("　　月毎在庫入出庫数量のインポートを完了しました。　　　　"); }
-// The line added to the completion message.
+// The lines added to the completion message: the counts, then the rows not
+// imported with their reasons (at most kListedRows of them).
 QString countsLine(const MonthlyImportReport &r);
+constexpr int kListedRows = 10;
 } // namespace monthly_text
 
 } // namespace kpv::workbooks

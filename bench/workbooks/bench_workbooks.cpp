@@ -8,6 +8,8 @@
 #include "excel/ledger_output.h"
 #include "excel/libreoffice.h"
 #include "excel/monthly_import.h"
+#include "import/ledger_import.h"
+#include "storage/ledger_file.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 
@@ -157,6 +159,75 @@ void BM_MonthlyImport1000(benchmark::State &state)
     }
 }
 
+// The round trip of a full ledger: the ledger workbook of 50,009 items
+// written, then imported into an empty data folder of another client; every
+// field and monthly cell the workbook carries must come back (the run fails
+// otherwise). Counters: the output's and the import's share in ms.
+void BM_LedgerRoundTrip(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    std::vector<LedgerRecord> records = bench::bearingItems(n);
+    for (LedgerRecord &r : records) r.setCell(2, 15, QStringLiteral("900")); // 1000 x 36 / 40, as the import computes it
+    Folder folder(records);
+    QTemporaryDir other;
+    const QString books = other.path() + QStringLiteral("/books/"), data = other.path() + QStringLiteral("/data/");
+    QDir().mkpath(books);
+    int day = 0;
+    for (auto _ : state) {
+        QDir(data).removeRecursively();
+        QDir().mkpath(data);
+        const QDate date = QDate(2027, 1, 1).addDays(day++);
+        QElapsedTimer timer;
+        timer.start();
+        LedgerOutput out(folder.d, *g_office);
+        out.setShowResult(false);
+        if (out.run(nullptr, date) != LedgerOutput::Outcome::Written) {
+            state.SkipWithError(qPrintable(QStringLiteral("output failed: ") + folder.messages.last));
+            return;
+        }
+        const double outputMs = double(timer.nsecsElapsed()) / 1e6;
+        const QString book = LedgerOutput::outputPath(folder.d.dataFolder, date);
+        QFile::remove(books + QStringLiteral("Mb在庫品INP.xls"));
+        QFile::copy(book, books + QStringLiteral("Mb在庫品INP.xls"));
+        timer.restart();
+        bench::QuietMessages messages(true);
+        NoBusyPointer pointer;
+        Dolvb d2(messages, pointer);
+        d2.clientFolder = d2.dataFolder = data;
+        d2.clientSettings.set(1, data);
+        import::LedgerImport run(d2, *g_office);
+        if (run.run(books) != import::LedgerImport::Result::Completed || run.written() != n) {
+            state.SkipWithError(qPrintable(QStringLiteral("import failed: ") + messages.last));
+            return;
+        }
+        state.counters["output_ms"] = outputMs;
+        state.counters["import_ms"] = double(timer.nsecsElapsed()) / 1e6;
+        state.PauseTiming();
+        LedgerFile back(d2.ledgerPath());
+        int same = 0;
+        if (back.open() && back.countRecords() == n) {
+            for (int k = 1; k <= n; ++k) {
+                LedgerRecord r;
+                if (!back.read(k, r)) break;
+                const LedgerRecord &o = records[size_t(k - 1)];
+                bool all = true;
+                for (int f = 0; f <= 10 && all; ++f) all = r.field(f) == o.field(f);
+                for (int line = 1; line <= 2 && all; ++line)
+                    for (int m = 1; m <= 15 && all; ++m) all = r.cell(line, m) == o.cell(line, m);
+                same += all;
+            }
+        }
+        state.counters["items_back"] = same;
+        if (same != n) {
+            state.SkipWithError(qPrintable(QStringLiteral("%1 of %2 items came back field for field").arg(same).arg(n)));
+            return;
+        }
+        if (auto shown = g_office->bind(book); shown.ok()) shown.value()->close();
+        state.ResumeTiming();
+    }
+    state.counters["items"] = double(n);
+}
+
 // One output and one conversion before the measurements, so that neither
 // side pays the office's first use (its filters loaded, its memory grown) in
 // its first iteration: the outputs run first and used to pay it alone.
@@ -183,6 +254,7 @@ bool warmUp()
 
 BENCHMARK(BM_LedgerOutput)->Args({12000, 0})->Args({50009, 0})->Args({12000, 1})->Args({50009, 1})->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_FloorCsvToXls)->Arg(12000)->Arg(50009)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_LedgerRoundTrip)->Arg(50009)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_MonthlyImport1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace

@@ -79,9 +79,9 @@ private slots:
         QVERIFY(w.messages.last().text.startsWith(QStringLiteral("日毎予備品入出庫数量取り込み\r")));
         QVERIFY(form.importPanel->isVisible());
 
-        commands->importButton->click(); // runs at once: the shipped book holds no pair
+        commands->importButton->click(); // runs at once: the shipped book holds no pair and is refused
         QVERIFY(form.importPanel->isHidden());
-        QVERIFY(w.messages.last().text.startsWith(workbooks::monthly_text::done()));
+        QVERIFY(w.messages.last().text.startsWith(workbooks::dailyBookPath(w.data) + QStringLiteral("\r　4行目から取り込む入出庫")));
         QCOMPARE(commands->progressNote->text(), QStringLiteral("Excel出力中"));
         QVERIFY(form.progress->isHidden());
         QCOMPARE(w.messages.unscripted(), 0);

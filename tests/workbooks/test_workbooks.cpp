@@ -1,9 +1,11 @@
 // The ledger workbook, the item specification workbook and the monthly
 // import against the suite's shared office.
 
+#include "excel/failure.h"
 #include "excel/ledger_output.h"
 #include "excel/monthly_import.h"
 #include "excel/spec_workbook.h"
+#include "import/import_book.h"
 #include "import/import_books.h"
 #include "import/ledger_import.h"
 #include "ledger/list_format.h"
@@ -11,6 +13,11 @@
 #include "xls_reader.h"
 
 #include <QFileInfo>
+
+#include <csignal>
+#include <functional>
+
+#include <sys/resource.h>
 
 using namespace kpv;
 using namespace kpv::testing;
@@ -30,6 +37,7 @@ struct Workbooks : ::testing::Test {
     // Writes the ledger (or a list) and opens the stored book for reading.
     std::unique_ptr<excel::Workbook> output(const std::vector<int> *list = nullptr)
     {
+        if (QFileInfo::exists(LedgerOutput::outputPath(w.data, kDay))) w.messages.answerYes(); // replace the day's book
         LedgerOutput out(w.d, *w.office);
         out.setShowResult(false);
         EXPECT_EQ(out.run(list, kDay), LedgerOutput::Outcome::Written);
@@ -52,9 +60,12 @@ struct Workbooks : ::testing::Test {
         d2.clientFolder = d2.dataFolder = data2;
         d2.clientSettings.set(1, data2);
         import::LedgerImport run(d2, *w.office);
-        EXPECT_EQ(run.run(books), import::LedgerImport::Result::Completed);
+        EXPECT_EQ(run.run(books), import::LedgerImport::Result::Completed) << m.last().text.toStdString();
+        importedStartMonth = d2.sharedSettings.value(9);
         return dump(data2);
     }
+    QString importedStartMonth;
+    QString data2() const { return withSlash(w.tmp.path()) + QStringLiteral("data2/"); }
     WorkbookWorld w;
 };
 
@@ -164,6 +175,7 @@ TEST_F(Workbooks, RowsPutIntoTheStoredFileLookAsTheOfficeWritesThem)
     w.writeLedger(records);
     const int lastRow = 4 + 2 * int(records.size());
     auto look = [&](bool throughOffice) {
+        if (QFileInfo::exists(LedgerOutput::outputPath(w.data, kDay))) w.messages.answerYes();
         LedgerOutput out(w.d, *w.office);
         out.setShowResult(false);
         out.setWriteThroughOffice(throughOffice);
@@ -257,6 +269,103 @@ TEST_F(Workbooks, FortyThousandItemsContinueOnASecondSheetAndImportBack)
     EXPECT_EQ(importInto(LedgerOutput::outputPath(w.data, kDay)), before);
 }
 
+TEST_F(Workbooks, TheExampleLedgerComesBackThirtyOfThirtyFieldForField)
+{
+    ASSERT_TRUE(copyFixture(QStringLiteral("ledger30"), w.data));
+    w.d.loadSharedSettings();
+    w.d.buildItemLabels();
+    ASSERT_TRUE(w.d.openLedger());
+    ASSERT_EQ(w.d.recordCount, 30);
+    auto book = output();
+    ASSERT_TRUE(book);
+    book.reset();
+    importInto(LedgerOutput::outputPath(w.data, kDay));
+    EXPECT_EQ(importedStartMonth, QStringLiteral("2025/04"));
+    LedgerFile from(w.d.ledgerPath()), to(data2() + names::ledger());
+    ASSERT_TRUE(from.open() && to.open());
+    ASSERT_EQ(to.countRecords(), 30);
+    int same = 0;
+    for (int n = 1; n <= 30; ++n) {
+        LedgerRecord a, b;
+        ASSERT_TRUE(from.read(n, a) && to.read(n, b));
+        bool all = true;
+        // Every field and monthly cell the workbook carries.
+        for (int f = 0; f <= 10; ++f) {
+            EXPECT_EQ(b.field(f), a.field(f)) << "record " << n << " field " << f;
+            all = all && b.field(f) == a.field(f);
+        }
+        for (int line = 1; line <= 2; ++line)
+            for (int m = 1; m <= 15; ++m) {
+                EXPECT_EQ(b.cell(line, m), a.cell(line, m)) << "record " << n << " cell " << line << "," << m;
+                all = all && b.cell(line, m) == a.cell(line, m);
+            }
+        same += all;
+    }
+    EXPECT_EQ(same, 30);
+    EXPECT_EQ(to.readOnly(), false);
+}
+
+TEST_F(Workbooks, ASecondOutputOfTheDayAsksBeforeReplacingTheBook)
+{
+    w.writeLedger(numbered(3));
+    LedgerOutput out(w.d, *w.office);
+    out.setShowResult(false);
+    ASSERT_EQ(out.run(nullptr, kDay), LedgerOutput::Outcome::Written);
+    EXPECT_EQ(w.messages.count(), 0);
+    const QString path = LedgerOutput::outputPath(w.data, kDay);
+    const QByteArray first = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    w.writeLedger(numbered(5));
+    w.messages.answerNo();
+    EXPECT_EQ(out.run(nullptr, kDay), LedgerOutput::Outcome::Cancelled);
+    ASSERT_EQ(w.messages.count(), 1);
+    EXPECT_EQ(w.messages.last().kind, RecordedMessage::Ask);
+    EXPECT_EQ(w.messages.last().text, ledger_output_text::replaceQuestion(path));
+    EXPECT_EQ([&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }(), first);
+    w.messages.answerYes();
+    EXPECT_EQ(out.run(nullptr, kDay), LedgerOutput::Outcome::Written);
+    kpv::testing::XlsReader xls(path);
+    ASSERT_TRUE(xls.ok());
+    EXPECT_EQ(xls.text(13, 3), QStringLiteral("0005"));
+}
+
+namespace {
+// Runs f with files of this process limited to bytes (a disk that fills up).
+template <class F>
+auto withFileSizeLimit(rlim_t bytes, F f)
+{
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    auto result = f();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, previous);
+    return result;
+}
+} // namespace
+
+TEST_F(Workbooks, AFailedFinalWriteIsToldAsSuchAndKeepsTheEarlierBook)
+{
+    w.writeLedger(numbered(3));
+    LedgerOutput out(w.d, *w.office);
+    out.setShowResult(false);
+    ASSERT_EQ(out.run(nullptr, kDay), LedgerOutput::Outcome::Written);
+    const QString path = LedgerOutput::outputPath(w.data, kDay);
+    const QByteArray first = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    w.writeLedger(numbered(6000));
+    w.messages.answerYes();
+    const auto outcome = withFileSizeLimit(256 * 1024, [&] { return out.run(nullptr, kDay); });
+    EXPECT_EQ(outcome, LedgerOutput::Outcome::Failed);
+    const excel::FailureMessage expected = excel::MessageForFailure(excel::FailureKind::WriteFailed);
+    EXPECT_EQ(w.messages.last().title, expected.title);
+    EXPECT_EQ(w.messages.last().text, expected.text);
+    EXPECT_NE(w.messages.last().text, excel::MessageForFailure(excel::FailureKind::InUse).text);
+    EXPECT_EQ([&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }(), first);
+    EXPECT_FALSE(w.pointer.busy());
+}
+
 TEST_F(Workbooks, NothingToWriteAndAMissingTemplateAreToldAndWriteNothing)
 {
     LedgerOutput out(w.d, *w.office);
@@ -331,8 +440,10 @@ TEST_F(Workbooks, SpecificationBookRefusesUnregisteredItemsAndItemNumbersThatAre
 namespace {
 
 struct Monthly : Workbooks {
-    // Daily book rows from row 4: {month, item, receipts, issues} per pair.
-    void dailyBook(const std::vector<std::array<QString, 4>> &pairs)
+    // Daily book rows from row 4: {month, item, receipts, issues} per pair;
+    // then (finish) anything else done to the sheet.
+    void dailyBook(const std::vector<std::array<QString, 4>> &pairs,
+                   const std::function<void(excel::Worksheet &)> &finish = {})
     {
         auto book = w.office->createNew();
         ASSERT_TRUE(book.ok());
@@ -346,6 +457,7 @@ struct Monthly : Workbooks {
             b.at(int(i) * 2 + 1, 5) = excel::CellValue(pairs[i][3]);
         }
         ASSERT_TRUE(s.writeBlock(4, 2, b).ok());
+        if (finish) finish(s);
         ASSERT_TRUE(book.value()->storeAsXls(dailyBookPath(w.data)).ok());
         ASSERT_TRUE(book.value()->close().ok());
     }
@@ -414,14 +526,64 @@ TEST_F(Monthly, TransfersTotalsByMonthSlotAndStopsAtAnUnknownItem)
     EXPECT_FALSE(w.pointer.busy());
 }
 
-TEST_F(Monthly, MissingDailyBookIsToldAndChangesNothing)
+TEST_F(Monthly, AMissingOrBrokenDailyBookIsRefusedNamingItAndChangesNothing)
 {
     w.writeLedger(numbered(2));
     const QByteArray before = dump(w.data);
+    const QString path = dailyBookPath(w.data);
     MonthlyImport run(w.d, *w.office);
-    EXPECT_EQ(run.run(), MonthlyImport::Outcome::Failed);
-    EXPECT_EQ(w.messages.last().title.left(5), "Excel");
+    EXPECT_EQ(run.run(), MonthlyImport::Outcome::Refused);
+    EXPECT_EQ(w.messages.last().text, import::refusalText(path, QStringLiteral("ファイルがありません。")));
+    for (const QByteArray &bytes : {QByteArray("2026/04,0001,,,,12\n"), QByteArray(), QByteArray(4096, '\x07')}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        EXPECT_EQ(run.run(), MonthlyImport::Outcome::Refused);
+        EXPECT_EQ(w.messages.last().title, "インポート確認");
+        EXPECT_TRUE(w.messages.last().text.startsWith(path + "\r　")) << w.messages.last().text.toStdString();
+        EXPECT_EQ(dump(w.data), before);
+    }
+    // A workbook with no pair at all.
+    dailyBook({});
+    EXPECT_EQ(run.run(), MonthlyImport::Outcome::Refused);
+    EXPECT_TRUE(w.messages.last().text.contains("入出庫"));
+    for (const auto &m : w.messages.log()) EXPECT_FALSE(m.text.contains("完了")) << m.text.toStdString();
     EXPECT_EQ(dump(w.data), before);
+}
+
+TEST_F(Monthly, ItemNumbersAsShownAndTotalsTooLongOrNumbersRefusedAreSkippedAndNamed)
+{
+    Item zero{QStringLiteral("000123"), QStringLiteral("品")};
+    zero.previous = QStringLiteral("10");
+    Item big{QStringLiteral("B-1"), QStringLiteral("品")};
+    big.previous = QStringLiteral("10");
+    w.writeLedger({recordOf(zero), recordOf(big)});
+    const LedgerRecord bigBefore = w.record(2);
+    dailyBook({
+                  {QStringLiteral("2026/04"), QString(), QStringLiteral("5"), QStringLiteral("1")},        // row 4: C4 below
+                  {QStringLiteral("2026/04"), QStringLiteral("B-1"), QStringLiteral("12345678"), QStringLiteral("1")}, // row 6
+                  {QStringLiteral("2026/05"), QStringLiteral("B-1"), QStringLiteral("2"), QStringLiteral("99999999")}, // row 8
+                  {QStringLiteral("2026/05"), QStringLiteral("A/1"), QStringLiteral("2"), QStringLiteral("1")},        // row 10
+              },
+              [](excel::Worksheet &s) {
+                  // The item number typed as a number, shown with six digits.
+                  ASSERT_TRUE(s.setCell(4, 3, excel::CellValue::number(123)).ok());
+                  ASSERT_TRUE(s.setNumberFormat(Range::cell(4, 3), QStringLiteral("000000")).ok());
+              });
+    MonthlyImport run(w.d, *w.office);
+    ASSERT_EQ(run.run(), MonthlyImport::Outcome::Completed) << w.messages.last().text.toStdString();
+    const LedgerRecord r1 = w.record(1);
+    EXPECT_EQ(r1.cell(1, 1), "5");
+    EXPECT_EQ(r1.cell(2, 1), "1");
+    EXPECT_EQ(r1.field(10), "14");
+    EXPECT_EQ(w.record(2), bigBefore) << "a total is never cut";
+    EXPECT_EQ(run.report().imported, 1);
+    EXPECT_EQ(run.report().skipped, 3);
+    const QString text = w.messages.last().text;
+    EXPECT_TRUE(text.contains("\r　6 行目：月合計「12345678」が7桁を超えています。取り込んでいません。")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\r　8 行目：月合計「99999999」が7桁を超えています。")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\r　10 行目：在庫品番号の文字「/」はファイル名に使えません。")) << text.toStdString();
 }
 
 TEST(MonthSlots, FirstSevenCharactersOfTheHeadingMatchTheWholeMonthText)
