@@ -3,6 +3,7 @@
 #include "storage/settings_slots.h"
 #include "menu/menu_gates.h"
 #include "storage/dolvb.h"
+#include "storage/file_copy.h"
 #include "storage/file_names.h"
 #include "storage/numbers.h"
 
@@ -356,10 +357,7 @@ void LedgerSession::afterRegister(int n, double oldValue)
 
 void LedgerSession::runBackup()
 {
-    if (!m_d.clientSettings.isOn(slot::client::kLedgerBackup)) return;
-    const QString target = m_d.clientFolder + names::templatesFolder() + QLatin1Char('/') + names::ledger();
-    QFile::remove(target);
-    m_backupDone = QFile::copy(m_d.ledgerPath(), target);
+    m_backupDone = backupLedger(m_d);
 }
 
 // ---- Explanations -------------------------------------------------------------

@@ -3,15 +3,17 @@
 #include "settings/settings_slot_names.h"
 #include "settings/settings_writer.h"
 #include "storage/dolvb.h"
+#include "storage/file_copy.h"
 #include "storage/file_names.h"
+#include "storage/files.h"
+#include "storage/settings_store.h"
 #include "storage/text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
 
 namespace kpv::settings {
 
@@ -24,29 +26,29 @@ QString lines(const QStringList &l)
     return l.join(QLatin1Char('\r'));
 }
 
-std::filesystem::path fsPath(const QString &p)
+QString dailyBookName()
 {
-    return std::filesystem::path(QFile::encodeName(p).toStdString());
+    return names::materialsFolder() + QStringLiteral("/Mb入出庫月報.xls");
 }
 
-// Copies a file over the one at dest in one step: the copy is made beside
-// dest and then takes its place, so a failed copy leaves dest as it was.
-bool copyReplacing(const QString &from, const QString &dest)
+// Why a folder cannot be written, from the error number of the attempt.
+QString writeErrorText(int error)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(fsPath(from), ec)) return false;
-    const QString part = dest + QStringLiteral(".kpvcopy");
-    std::filesystem::copy_file(fsPath(from), fsPath(part), std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) {
-        std::filesystem::remove(fsPath(part), ec);
-        return false;
+    switch (error) {
+    case EROFS:
+        return QStringLiteral("読み取り専用のドライブです");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("書き込む権限がありません（読み取り専用）");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクに空きがありません");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("フォルダーがありません");
+    default:
+        return QStringLiteral("書き込めません（エラー %1）").arg(error);
     }
-    std::filesystem::rename(fsPath(part), fsPath(dest), ec);
-    if (ec) {
-        std::filesystem::remove(fsPath(part), ec);
-        return false;
-    }
-    return true;
 }
 
 QString listFileName(int n)
@@ -106,37 +108,64 @@ bool DataFolder::open()
 bool DataFolder::resetToClientFolder()
 {
     const QString cf = m_d.clientFolder;
-    const bool ok = changeClient(m_d, {{client::kDataFolderState, QStringLiteral("0")},
-                                       {client::kDataFolder, cf},
-                                       {client::kPreviousDataFolder, cf}});
+    m_d.changePending = 0;
+    // The client moves only when its settings file says so.
+    if (!changeClient(m_d, {{client::kDataFolderState, QStringLiteral("0")}, {client::kDataFolder, cf}, {client::kPreviousDataFolder, cf}}))
+        return false;
     m_d.dataFolder = cf;
     m_positionChanged = true;
-    m_d.changePending = 0;
-    return ok;
+    return true;
+}
+
+QString DataFolder::cleanFolder(const QString &path)
+{
+    const QString text = cleanText(path);
+    if (text.isEmpty()) return text;
+    return normalizeFolderPath(QDir::cleanPath(text));
+}
+
+bool DataFolder::sameFolder(const QString &a, const QString &b)
+{
+    const auto identity = [](const QString &p) {
+        const QFileInfo info(QDir::cleanPath(p));
+        const QString real = info.canonicalFilePath();
+        return real.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : real;
+    };
+    if (a.isEmpty() || b.isEmpty()) return a.isEmpty() && b.isEmpty();
+    return identity(a) == identity(b);
 }
 
 void DataFolder::browse(const QString &path)
 {
-    m_candidate = normalizeFolderPath(path);
+    m_candidate = cleanFolder(path);
     // A folder chosen here becomes the data folder only when registered.
-    if (m_candidate != m_d.clientSettings.value(client::kDataFolder)) m_d.changePending = 1;
+    if (!sameFolder(m_candidate, m_d.clientSettings.value(client::kDataFolder))) m_d.changePending = 1;
 }
 
 DataFolder::Confirm DataFolder::confirmTyped(const QString &typed)
 {
-    const QString shown = normalizeFolderPath(cleanText(typed));
+    const QString shown = cleanFolder(typed);
     const QString old = m_d.clientSettings.value(client::kDataFolder);
     m_d.changePending = 0;
     if (!ask(m_d.dataFolder + QLatin1Char('\r') + QStringLiteral(" 設定位置をデータフォルダーとして確定登録しますか？"))) {
         m_candidate = old;
         return Confirm::Declined;
     }
-    if (shown == old) {
+    if (sameFolder(shown, old)) {
         tell(lines({QStringLiteral(" ※フォルダー位置が同じです。　"), shown, old, QStringLiteral("　確認してください。")}));
         m_candidate = old;
         return Confirm::SameFolder;
     }
-    changeClient(m_d, {{client::kDataFolder, shown}, {client::kPreviousDataFolder, old}, {client::kDataFolderState, QStringLiteral("1")}});
+    if (shown.isEmpty() || !QDir::isAbsolutePath(shown) || !QFileInfo(shown).isDir()) {
+        tell(lines({shown.isEmpty() ? QStringLiteral("（空）") : shown, QStringLiteral("　このフォルダーはありません。"),
+                    QStringLiteral("　フォルダーを作成してから、その位置（C:\\ や / から始まる位置）を指定してください。")}));
+        m_candidate = old;
+        return Confirm::Missing;
+    }
+    if (!changeClient(m_d, {{client::kDataFolder, shown}, {client::kPreviousDataFolder, old}, {client::kDataFolderState, QStringLiteral("1")}})) {
+        m_candidate = old;
+        return Confirm::Declined;
+    }
     m_d.dataFolder = shown;
     m_candidate = shown;
     m_transferOffered = true;
@@ -144,49 +173,91 @@ DataFolder::Confirm DataFolder::confirmTyped(const QString &typed)
     return Confirm::Confirmed;
 }
 
-void DataFolder::createSubFolders(const QString &target)
+DataFolder::TransferPlan DataFolder::planTransfer(const QString &source, const QString &target) const
 {
-    m_d.changePending = 0;
+    TransferPlan plan;
+    plan.source = source;
+    plan.target = target;
     QStringList folders{names::ledgerBooksFolder(), names::materialsFolder()};
     const QString noTemplates = m_d.clientSettings.value(client::kNoTemplateFolder).trimmed();
-    if (target != m_d.clientFolder && (noTemplates.isEmpty() || noTemplates == QLatin1String("0")))
+    if (!sameFolder(target, m_d.clientFolder) && (noTemplates.isEmpty() || noTemplates == QLatin1String("0")))
         folders << names::templatesFolder();
-    QDir dir(target);
-    for (const QString &f : folders) {
-        if (!dir.mkdir(f)) {
-            tell(QStringLiteral("　データーフォルダーは既に存在します。"));
-            return;
-        }
-    }
+    for (const QString &f : folders)
+        if (!QFileInfo(target + f).isDir()) plan.folders << f;
+    for (int n = kFirstList; n <= kLastList; ++n) plan.targetHasLists = plan.targetHasLists || QFileInfo::exists(target + listFileName(n));
+    plan.targetHasLedger = QFileInfo::exists(target + names::ledger());
+    plan.targetHasDaily = QFileInfo::exists(target + dailyBookName());
+    plan.targetHasSettings = QFileInfo::exists(target + names::sharedSettings());
+    // The source's daily book, or the program folder's blank when the source
+    // never had one: a new data folder always gets a daily book.
+    plan.dailyFrom = QFileInfo::exists(source + dailyBookName())
+                         ? source + dailyBookName()
+                         : m_d.clientFolder + names::templatesFolder() + QStringLiteral("/Mb入出庫月報.xls");
+    return plan;
 }
 
-bool DataFolder::copyListsAndLedger(const QString &source, const QString &target)
+bool DataFolder::askTransfer(TransferPlan &plan)
 {
-    const QString saved = m_d.dataFolder;
-    m_d.dataFolder = source;
-    m_d.loadPickLists();
-    m_d.dataFolder = saved;
-    if (!ask(lines({QStringLiteral("※フォルダー変更位置にデータ転送"), QStringLiteral("※移動元"), source, QStringLiteral("※移動先"), target,
-                    QString(), QStringLiteral("　　リスト項目データを転送します？　")})))
-        return true;
+    const auto replace = [&](const QString &what, const QString &kind) {
+        return ask(lines({plan.target + what, QStringLiteral("　移動先に") + kind + QStringLiteral("が既にあります。"),
+                          QStringLiteral("　移動元のデータで上書きしますか？"), QStringLiteral("　（いいえ：移動先のデータをそのまま使います）")}));
+    };
+    plan.copyData = ask(lines({QStringLiteral("※フォルダー変更位置にデータ転送"), QStringLiteral("※移動元"), plan.source,
+                               QStringLiteral("※移動先"), plan.target, QString(), QStringLiteral("　　リスト項目データを転送します？　")}));
+    if (plan.copyData) {
+        plan.copyLists = !plan.targetHasLists || replace(QStringLiteral("Mb在庫品02.dat～06.dat"), QStringLiteral("リスト項目データ"));
+        plan.copyLedger = !plan.targetHasLedger || replace(names::ledger(), QStringLiteral("在庫品データ"));
+    }
+    plan.copyDaily = QFileInfo::exists(plan.dailyFrom)
+                  && (!plan.targetHasDaily || replace(dailyBookName(), QStringLiteral("入出庫月報")));
+    return true;
+}
+
+bool DataFolder::createSubFolders(const TransferPlan &plan)
+{
+    m_d.changePending = 0;
+    QDir dir(plan.target);
+    for (const QString &f : plan.folders) {
+        if (!dir.mkdir(f) && !QFileInfo(plan.target + f).isDir()) {
+            tell(lines({plan.target + f, QStringLiteral("　フォルダーを作成できません（") + writeErrorText(folderWriteError(plan.target)) + QStringLiteral("）。")}));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DataFolder::copyTransfer(const TransferPlan &plan)
+{
     BusyGuard busy(m_d.pointer());
     m_d.closeLedger();
     bool allCopied = true;
-    QStringList files;
-    for (int n = kFirstList; n <= kLastList; ++n) files << listFileName(n);
-    files << names::ledger();
-    for (const QString &f : files) {
-        if (f == names::ledger() && QFileInfo::exists(target + f)) {
-            const QString text = lines({target + f, QStringLiteral("　移動先に在庫品データが既にあります。"),
-                                        QStringLiteral("　移動元のデータで上書きしますか？"),
-                                        QStringLiteral("　（いいえ：移動先のデータをそのまま使います）")});
-            if (!ask(text)) continue;
+    const auto failed = [&](const QString &name) {
+        tell(name + QStringLiteral("のファイル転送が出来ません。"));
+        allCopied = false;
+    };
+    if (plan.copyLists)
+        for (int n = kFirstList; n <= kLastList; ++n) {
+            // Each list under its lock in the source, as every change of it is made.
+            const FileLock lock(plan.source + listFileName(n));
+            if (lock.state() == FileLock::State::Busy || !copyFileReplacing(plan.source + listFileName(n), plan.target + listFileName(n)))
+                failed(listFileName(n));
         }
-        if (!copyReplacing(source + f, target + f)) {
-            tell(f + QStringLiteral("のファイル転送が出来ません。"));
+    if (plan.copyLedger) {
+        switch (copyLedger(plan.source + names::ledger(), plan.target + names::ledger(), true)) {
+        case LedgerCopy::Copied:
+            break;
+        case LedgerCopy::Busy:
+            tell(lines({names::ledger() + QStringLiteral("のファイル転送が出来ません。"),
+                        QStringLiteral("　台帳ファイルを他のクライアントが使用中です。しばらくしてから転送してください。")}));
             allCopied = false;
+            break;
+        case LedgerCopy::Failed:
+            failed(names::ledger());
+            break;
         }
     }
+    if (plan.copyDaily && !copyFileReplacing(plan.dailyFrom, plan.target + dailyBookName()))
+        tell(QStringLiteral("M在庫資料\\Mb入出庫月報.xlsファイル転送が出来ません。"));
     m_d.changePending = 0;
     return allCopied;
 }
@@ -198,16 +269,20 @@ bool DataFolder::transfer()
         m_d.clientSettings.set(client::kPreviousDataFolder, m_d.clientFolder);
     const QString source = m_d.clientSettings.value(client::kPreviousDataFolder);
     m_d.dataFolder = source;
-    const QString target = normalizeFolderPath(cleanText(m_candidate));
+    const QString target = cleanFolder(m_candidate);
 
-    if (target == m_d.clientFolder) {
+    if (sameFolder(target, m_d.clientFolder)) {
         tell(lines({QStringLiteral("※新規作成フォルダー　"), target,
                     QStringLiteral("　はデータフォルダ―位置として指定できません。（※基本フォルダー）")}));
         return false;
     }
-    if (target == source) {
+    if (sameFolder(target, source)) {
         tell(lines({QStringLiteral("※新旧フォルダーの位置が同じです。　"), source, target,
                     QStringLiteral("　新規作成データフォルダ―位置を確認してください。")}));
+        return false;
+    }
+    if (target.isEmpty() || !QDir::isAbsolutePath(target) || !QFileInfo(target).isDir()) {
+        tell(lines({target, QStringLiteral("　このフォルダーはありません。"), QStringLiteral("　フォルダーを作成してからデータ転送を行ってください。")}));
         return false;
     }
     const QString question = lines({target, QStringLiteral("　の新規フォルダーにExce出力フォルダーを作成"), source,
@@ -218,16 +293,22 @@ bool DataFolder::transfer()
                                     QStringLiteral("　データフォルダー位置設定のみでデータ転送は必要ありません。　")});
     if (!ask(question)) return false;
 
-    createSubFolders(target);
-    const bool copied = copyListsAndLedger(source, target);
-    // The daily book of the source, or the program folder's blank when the
-    // source never had one: a new data folder always gets a daily book.
-    const QString daily = names::materialsFolder() + QStringLiteral("/Mb入出庫月報.xls");
-    const QString dailyFrom = QFileInfo::exists(source + daily)
-                                  ? source + daily
-                                  : m_d.clientFolder + names::templatesFolder() + QStringLiteral("/Mb入出庫月報.xls");
-    if (!copyReplacing(dailyFrom, target + daily))
-        tell(QStringLiteral("M在庫資料\\Mb入出庫月報.xlsファイル転送が出来ません。"));
+    // The plan: a target that cannot be written is said once, with why,
+    // before anything is made or asked.
+    TransferPlan plan = planTransfer(source, target);
+    if (const int error = folderWriteError(target)) {
+        tell(lines({target, QStringLiteral("　このフォルダーには書き込めません（") + writeErrorText(error) + QStringLiteral("）。"),
+                    QStringLiteral("　データ転送を中止しました。何も変更していません。")}));
+        return false;
+    }
+    // The source's settings (the word-list counts go with its lists).
+    SettingsSlots sourceShared = m_d.sharedSettings;
+    readSettingsFile(source + names::sharedSettings(), sourceShared);
+    m_d.loadPickLists();
+
+    askTransfer(plan);
+    bool copied = createSubFolders(plan);
+    if (copied) copied = copyTransfer(plan);
 
     if (!copied) {
         // The target lacks data the source still holds: keep working on the
@@ -245,22 +326,41 @@ bool DataFolder::transfer()
         return false;
     }
 
-    changeClient(m_d, {{client::kDataFolder, target}, {client::kPreviousDataFolder, target}, {client::kDataFolderState, QStringLiteral("1")}});
+    if (!changeClient(m_d, {{client::kDataFolder, target}, {client::kPreviousDataFolder, target}, {client::kDataFolderState, QStringLiteral("1")}})) {
+        // Told by the settings change; the client stays on the source.
+        m_d.dataFolder = source;
+        m_d.changePending = 0;
+        return false;
+    }
     m_d.dataFolder = target;
     m_positionChanged = true;
     m_transferOffered = false;
     m_d.changePending = 0;
     // SharedSettings now lives in the new folder. One that is already there
-    // (another client moved first) is kept and used.
-    if (QFileInfo::exists(m_d.sharedSettingsPath()))
+    // (another client moved first) is kept and used; the counts of word
+    // lists copied from the source go with them.
+    bool settingsWritten = true;
+    if (plan.targetHasSettings) {
         m_d.loadSharedSettings();
-    else
-        m_d.saveSharedSettings();
+        if (plan.copyLists) {
+            std::map<int, QString> counts;
+            for (int n = kFirstList; n <= kLastList; ++n) counts[shared::kFirstCount + n - kFirstList] = sourceShared.value(shared::kFirstCount + n - kFirstList);
+            settingsWritten = changeShared(m_d, counts);
+        }
+    } else {
+        m_d.sharedSettings = sourceShared;
+        settingsWritten = m_d.saveSharedSettings();
+    }
     m_d.loadPickLists();
-    tell(lines({QStringLiteral("※新規フォルダーにデータ転送が完了しました。"),
-                QStringLiteral("　①リスト項目 Mb在庫品02.dat～ Mb在庫品07.dat転送"), QStringLiteral("　②Ma在庫品.dat転送"),
-                QStringLiteral("　③Excel出力フォルダー作成完了"), QStringLiteral("　※フォルダーを新データフォルダーに登録変更完了　"),
-                QStringLiteral("　　登録コマンドを押す必要はありません。")}));
+    QStringList done{QStringLiteral("※新規フォルダーにデータ転送が完了しました。")};
+    if (plan.copyLists) done << QStringLiteral("　①リスト項目 Mb在庫品02.dat～ Mb在庫品07.dat転送");
+    else if (plan.targetHasLists) done << QStringLiteral("　①リスト項目は移動先のデータをそのまま使います");
+    if (plan.copyLedger) done << QStringLiteral("　②Ma在庫品.dat転送");
+    else if (plan.targetHasLedger) done << QStringLiteral("　②Ma在庫品.datは移動先のデータをそのまま使います");
+    done << QStringLiteral("　③Excel出力フォルダー作成完了");
+    if (!settingsWritten) done << QStringLiteral("　※設定ファイル（Ma在庫品基礎.dat）を書き込めませんでした。確認してください。");
+    done << QStringLiteral("　※フォルダーを新データフォルダーに登録変更完了　") << QStringLiteral("　　登録コマンドを押す必要はありません。");
+    tell(lines(done));
     return true;
 }
 
@@ -273,8 +373,16 @@ bool DataFolder::registerPanel()
         return false;
     }
     const QString current = m_d.clientSettings.value(client::kDataFolder);
-    if (m_candidate != current && m_candidate != m_d.clientFolder) {
-        changeClient(m_d, {{client::kPreviousDataFolder, current}, {client::kDataFolderState, QStringLiteral("1")}, {client::kDataFolder, m_candidate}});
+    if (!sameFolder(m_candidate, current) && !sameFolder(m_candidate, m_d.clientFolder)) {
+        if (!QFileInfo(m_candidate).isDir()) {
+            tell(lines({m_candidate, QStringLiteral("　このフォルダーはありません。")}));
+            m_candidate = normalizeFolderPath(current);
+            return false;
+        }
+        if (!changeClient(m_d, {{client::kPreviousDataFolder, current}, {client::kDataFolderState, QStringLiteral("1")}, {client::kDataFolder, m_candidate}})) {
+            m_candidate = normalizeFolderPath(current);
+            return false;
+        }
         m_d.dataFolder = m_candidate;
         m_d.loadSharedSettings();
         m_transferOffered = true;
@@ -289,7 +397,7 @@ bool DataFolder::returnToSetup()
                                 QStringLiteral("　出力フォルダーの現在の配置は"), QStringLiteral(" ") + m_d.dataFolder, QStringLiteral("　です。"),
                                 m_d.clientFolder, QStringLiteral("Setup時の初期状態に戻します。"), QStringLiteral("　変更しますか？")});
     if (!ask(text)) return false;
-    resetToClientFolder();
+    if (!resetToClientFolder()) return false;
     m_d.loadSharedSettings();
     m_d.buildItemLabels();
     m_d.loadPickLists();

@@ -7,12 +7,22 @@
 // choose a candidate; nothing else follows it until the user confirms. Every
 // change of ClientSettings sets exactly its slots in the file.
 //
-// A transfer creates the sub-folders, copies the word lists and the ledger
-// file (each file on its own; a failed copy is reported and the next one is
-// tried), then the daily book, and moves this client to the new folder. It
-// never replaces a ledger the target already holds without asking, and when
-// a copy failed the client stays on the source folder, which still holds all
-// its data.
+// Folders are compared by what they are, not as text: "./", a doubled
+// separator or a symbolic link name the same folder. A typed folder must
+// exist (and be absolute) before it is registered, and every change of
+// ClientSettings is checked as written before the client moves.
+//
+// A transfer is planned first (what the target holds, whether it can be
+// written: a target that cannot is refused with one message saying why,
+// before anything changes), then asks (the copy, and for each kind of data
+// the target already holds - word lists, ledger, daily book - whether to
+// replace it), then copies: the missing sub-folders, the word lists, the
+// ledger (under the ledger locks of both folders), the daily book, each file
+// copied beside its target and then over it. A failed copy is reported and
+// the next one is tried; the client then stays on the source folder, which
+// still holds all its data. Otherwise the client moves, the word-list counts
+// go with the lists copied, and the completion message names only what was
+// copied.
 
 #include <QString>
 #include <QStringList>
@@ -44,9 +54,17 @@ public:
     // Browsing to a folder: only the candidate changes.
     void browse(const QString &path);
 
-    // Enter on a typed path: asks to confirm it as the data folder.
-    enum class Confirm { Confirmed, SameFolder, Declined };
+    // Enter on a typed path: asks to confirm it as the data folder. A folder
+    // that does not exist (or a relative path) is refused with a message.
+    enum class Confirm { Confirmed, SameFolder, Missing, Declined };
     Confirm confirmTyped(const QString &typed);
+
+    // A typed or browsed path as it is kept: cleaned (up to a NUL, spaces
+    // trimmed), "." and doubled separators resolved, one trailing separator.
+    static QString cleanFolder(const QString &path);
+    // Whether two paths name the same folder (symbolic links resolved for
+    // folders that exist).
+    static bool sameFolder(const QString &a, const QString &b);
 
     // "データ転送" to the candidate. True when the client now works on it.
     bool transfer();
@@ -66,9 +84,26 @@ public:
     static QString explanation();          // the panel's "説明"
     static QString listInfoExplanation();  // the list information's "説明"
 
+    // What a transfer will do, worked out before anything changes.
+    struct TransferPlan {
+        QString source, target;
+        QStringList folders;          // sub-folders of the target to create
+        bool targetHasLists = false;  // any of the five word-list files
+        bool targetHasLedger = false;
+        bool targetHasDaily = false;
+        bool targetHasSettings = false;
+        QString dailyFrom;            // the source's daily book, or the program folder's blank one
+        // The answers.
+        bool copyData = false;        // word lists and ledger ("リスト項目データを転送します？")
+        bool copyLists = false, copyLedger = false, copyDaily = false;
+    };
+    TransferPlan planTransfer(const QString &source, const QString &target) const;
+
 private:
-    bool copyListsAndLedger(const QString &source, const QString &target);
-    void createSubFolders(const QString &target);
+    bool askTransfer(TransferPlan &plan);
+    // False when a copy failed (each one told).
+    bool copyTransfer(const TransferPlan &plan);
+    bool createSubFolders(const TransferPlan &plan);
     bool resetToClientFolder();
     void tell(const QString &text);
     bool ask(const QString &text);

@@ -150,7 +150,7 @@ void DataFolderPanel::typed()
     m_label19->setText(m_d.clientSettings.value(1));
     m_label19->show();
     m_picture4->show();
-    m_label18->setText(normalizeFolderPath(cleanText(m_text4->text())));
+    m_label18->setText(DataFolder::cleanFolder(m_text4->text()));
     switch (m_rules.confirmTyped(m_text4->text())) {
     case DataFolder::Confirm::Confirmed:
         listFiles(m_rules.previous());
@@ -160,6 +160,7 @@ void DataFolderPanel::typed()
         emit positionChanged();
         break;
     case DataFolder::Confirm::SameFolder:
+    case DataFolder::Confirm::Missing:
     case DataFolder::Confirm::Declined:
         m_label18->setText(m_d.clientSettings.value(1));
         m_label19->hide();

@@ -270,14 +270,8 @@ void Form2::writeWorkbook(const QDate &today)
     m_picture23->show();
     m_picture23->raise();
     m_picture23->repaint();
-    {
-        BusyGuard busy(m_d.pointer());
-        const excel::Status s = m_spreadsheet
-            ? writePickListWorkbook(*m_spreadsheet, m_d, today)
-            : excel::Status::fail(excel::FailureKind::ApplicationFailed, QStringLiteral("no spreadsheet application"));
-        m_picture23->hide();
-        if (!s.ok()) excel::ReportExcelFailure(m_d.messages(), s);
-    }
+    outputPickListWorkbook(m_spreadsheet, m_d, today);
+    m_picture23->hide();
 }
 
 } // namespace kpv::settings

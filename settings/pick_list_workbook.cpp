@@ -1,12 +1,18 @@
 #include "settings/pick_list_workbook.h"
 
 #include "excel/create_from_template.h"
+#include "excel/failure.h"
 #include "settings/settings_slot_names.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 #include "storage/text.h"
 
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <algorithm>
+#include <functional>
+#include <vector>
 
 namespace kpv::settings {
 
@@ -57,39 +63,69 @@ excel::Block pickListCells(const Dolvb &d)
     return b;
 }
 
-excel::Status writePickListWorkbook(excel::Spreadsheet &app, const Dolvb &d, const QDate &today)
+excel::Status writePickListWorkbook(excel::Spreadsheet &app, const Dolvb &d, const QDate &today, bool show)
 {
-    auto book = excel::CreateFromTemplate(app, d.clientFolder, pickListBookPath(d.dataFolder, today), excel::TemplateUse::Replace);
+    const QString path = pickListBookPath(d.dataFolder, today);
+    if (excel::Status s = excel::CheckReplaceable(app, path); !s.ok()) return s;
+    // The book is made in a working copy; the month's book is replaced only
+    // by the finished one.
+    QTemporaryDir work;
+    if (!work.isValid()) return excel::Status::fail(excel::FailureKind::Other, QStringLiteral("no temporary folder"));
+    auto book = excel::CreateFromTemplate(app, d.clientFolder, work.filePath(QStringLiteral("book.xls")),
+                                          excel::TemplateUse::Replace);
     if (!book.ok()) return book.status();
     excel::Workbook &wb = *book.value();
     excel::Worksheet &sheet = wb.firstSheet();
     const int lastCol = kFirstCol + 4; // F
     const int lastRow = kHeadRow + largestCount(d);
     const excel::Range lined = excel::Range::of(kHeadRow, kFirstCol, lastRow, lastCol);
-    const excel::Status steps[] = {
-        wb.setScreenUpdating(false),
-        sheet.setTextFormatAllCells(),
-        sheet.setColumnWidth(1, 4),
-        sheet.setColumnWidth(2, 20),
-        sheet.setColumnWidth(3, 20),
-        sheet.setColumnWidth(4, 20),
-        sheet.setColumnWidth(5, 20),
-        sheet.writeBlock(kTitleRow, kFirstCol, pickListCells(d)),
-        sheet.setInteriorColor(excel::Range::of(kHeadRow, kFirstCol, kHeadRow, lastCol), kPickBookFill),
+    std::vector<std::function<excel::Status()>> steps = {
+        [&] { return wb.setScreenUpdating(false); },
+        [&] { return sheet.setTextFormatAllCells(); },
+        [&] { return sheet.setColumnWidth(1, 4); },
+        [&] { return sheet.setColumnWidths(2, 5, 20); },
+        [&] { return sheet.writeBlock(kTitleRow, kFirstCol, pickListCells(d)); },
+        [&] { return sheet.setInteriorColor(excel::Range::of(kHeadRow, kFirstCol, kHeadRow, lastCol), kPickBookFill); },
     };
-    for (const auto &s : steps)
-        if (!s.ok()) return s;
     for (excel::Border b : {excel::Border::Left, excel::Border::Top, excel::Border::Bottom, excel::Border::Right,
                             excel::Border::InsideVertical, excel::Border::InsideHorizontal}) {
         // A single row has no inner horizontal lines to draw.
         if (b == excel::Border::InsideHorizontal && lined.rows() < 2) continue;
-        if (auto s = sheet.setBorder(lined, b); !s.ok()) return s;
+        steps.push_back([&sheet, lined, b] { return sheet.setBorder(lined, b); });
     }
-    const excel::Status shown[] = {wb.setScreenUpdating(true), wb.setApplicationVisible(true), wb.activateFirstSheet(),
-                                   wb.setWindowVisible(true)};
-    for (const auto &s : shown)
-        if (!s.ok()) return s;
+    steps.push_back([&] { return wb.setScreenUpdating(true); });
+    steps.push_back([&] { return wb.storeAsXls(path); });
+    if (show) {
+        steps.push_back([&] { return wb.setApplicationVisible(true); });
+        steps.push_back([&] { return wb.activateFirstSheet(); });
+        steps.push_back([&] { return wb.setWindowVisible(true); });
+    }
+    for (const auto &step : steps) {
+        const excel::Status s = step();
+        if (!s.ok()) {
+            (void)wb.close();
+            return s;
+        }
+    }
+    if (!show) (void)wb.close();
     return {};
+}
+
+PickBookOutcome outputPickListWorkbook(excel::Spreadsheet *app, Dolvb &d, const QDate &today, bool show)
+{
+    const QString path = pickListBookPath(d.dataFolder, today);
+    if (QFileInfo::exists(path)
+        && !d.messages().ask(QStringLiteral("登録確認"), path + QLatin1Char('\r') + QStringLiteral("　この月の項目Excelが既にあります。")
+                                                          + QLatin1Char('\r') + QStringLiteral("　置き換えますか？（いいえ：出力しません）")))
+        return PickBookOutcome::Cancelled;
+    BusyGuard busy(d.pointer());
+    const excel::Status s = app ? writePickListWorkbook(*app, d, today, show)
+                                : excel::Status::fail(excel::FailureKind::ApplicationFailed, QStringLiteral("no spreadsheet application"));
+    if (!s.ok()) {
+        excel::ReportExcelFailure(d.messages(), s);
+        return PickBookOutcome::Failed;
+    }
+    return PickBookOutcome::Written;
 }
 
 } // namespace kpv::settings

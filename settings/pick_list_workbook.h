@@ -8,6 +8,11 @@
 // the titles of lists 2..6 in B..F on a light fill; from row 5 the words of
 // each list down to its first empty word; lines around and inside B4 to
 // column F of row N + 4, N the largest of the five counts.
+//
+// The book is made in a working copy of the template, stored to its file
+// and then shown, so the words are in the file even when nobody saves the
+// window. The month's book may have been edited for an import: it is
+// replaced only when the user agrees.
 
 #include "excel/spreadsheet.h"
 
@@ -29,7 +34,14 @@ excel::Block pickListCells(const Dolvb &d);
 // N: the largest count of lists 2..6.
 int largestCount(const Dolvb &d);
 
-// Writes the book. The failure is returned; the caller tells the user.
-excel::Status writePickListWorkbook(excel::Spreadsheet &app, const Dolvb &d, const QDate &today);
+// Writes and stores the book (replacing the month's book without asking),
+// then shows it when show is set. The failure is returned; the caller tells
+// the user. A failure leaves an earlier book of the month as it was.
+excel::Status writePickListWorkbook(excel::Spreadsheet &app, const Dolvb &d, const QDate &today, bool show = true);
+
+enum class PickBookOutcome { Written, Cancelled, Failed };
+// 項目Ｅｘｃｅｌ出力: asks before replacing the month's book, writes it and
+// tells a failure. app may be null (no office: told as its failure).
+PickBookOutcome outputPickListWorkbook(excel::Spreadsheet *app, Dolvb &d, const QDate &today, bool show = true);
 
 } // namespace kpv::settings

@@ -4,6 +4,7 @@
 #include "excel/libreoffice.h"
 #include "settings/pick_list_workbook.h"
 #include "settings_world.h"
+#include "xls_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -118,4 +119,40 @@ TEST_F(OfficeBook, AMissingTemplateIsAFailureAndWritesNothing)
     ASSERT_FALSE(s.ok());
     EXPECT_EQ(s.kind(), FailureKind::TemplateMissing);
     EXPECT_FALSE(QFileInfo::exists(pickListBookPath(w.d.dataFolder, kToday)));
+}
+
+TEST_F(OfficeBook, TheBookIsStoredBeforeItIsShownAndAnEarlierOneIsReplacedOnlyOnYes)
+{
+    Book w;
+    QDir().mkpath(w.client + names::templatesFolder());
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("KPV_APP_DIR") + QLatin1Char('/') + QString::fromUtf8(kExcelTemplate),
+                            ExcelTemplatePath(w.client)));
+    const QString path = pickListBookPath(w.d.dataFolder, kToday);
+    ASSERT_EQ(outputPickListWorkbook(m_office.get(), w.d, kToday, false), PickBookOutcome::Written);
+    EXPECT_EQ(w.messages.count(), 0);
+    EXPECT_FALSE(m_office->isOpen(path));
+    {
+        // The words are in the file, as a reader of its own finds them.
+        kpv::testing::XlsReader xls(path);
+        ASSERT_TRUE(xls.ok());
+        EXPECT_EQ(xls.text(3, 2), QStringLiteral("在庫品リストBox項目"));
+        EXPECT_EQ(xls.text(4, 2), QStringLiteral("品名"));
+        EXPECT_EQ(xls.text(5, 2), QStringLiteral("a"));
+        EXPECT_EQ(xls.text(8, 4), QStringLiteral("w4"));
+        EXPECT_EQ(xls.text(5, 6), QStringLiteral("個"));
+    }
+    const QByteArray first = kpv::testing::fileBytes(path);
+    w.d.pickListTable.setWord(1, 2, QStringLiteral("changed"));
+    w.messages.answerNo();
+    EXPECT_EQ(outputPickListWorkbook(m_office.get(), w.d, kToday, false), PickBookOutcome::Cancelled);
+    EXPECT_TRUE(w.messages.last().text.startsWith(path + QStringLiteral("\r　この月の項目Excelが既にあります。")));
+    EXPECT_EQ(kpv::testing::fileBytes(path), first);
+    w.messages.answerYes();
+    EXPECT_EQ(outputPickListWorkbook(m_office.get(), w.d, kToday, false), PickBookOutcome::Written);
+    kpv::testing::XlsReader xls(path);
+    EXPECT_EQ(xls.text(5, 2), QStringLiteral("changed"));
+    // No office: told as its failure, the book stays.
+    w.messages.answerYes();
+    EXPECT_EQ(outputPickListWorkbook(nullptr, w.d, kToday, false), PickBookOutcome::Failed);
+    EXPECT_EQ(w.messages.last().title, QStringLiteral("Excel出力異常"));
 }
