@@ -1,10 +1,12 @@
 // The program: builds the application, the message boxes and the mouse
-// pointer, the process-wide data on the program's folder and the one
+// pointer, the process-wide data on the client folder and the one
 // spreadsheet office, registers the work screens and shows the menu.
 
 #include "app/work_screens.h"
 #include "excel/libreoffice.h"
+#include "menu/first_start.h"
 #include "menu/menu_host.h"
+#include "menu/platform.h"
 #include "storage/dolvb.h"
 #include "storage/text.h"
 #include "ui/accessible.h"
@@ -44,8 +46,10 @@ int main(int argc, char *argv[])
     kpv::ui::QtMessages messages;
     kpv::ui::QtBusyPointer pointer;
     kpv::Dolvb dolvb(messages, pointer);
-    dolvb.clientFolder =
+    const QString programFolder =
         kpv::normalizeFolderPath(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QChar(kpv::kPathSeparator));
+    // Installed from the package: this user's own client folder.
+    dolvb.clientFolder = kpv::menu::FirstStart::clientFolderFor(dolvb, programFolder, kpv::menu::userDataHome());
     // Started on first use, ended with the program.
     kpv::excel::LibreOffice office;
 
