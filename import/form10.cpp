@@ -9,6 +9,7 @@
 #include "storage/dolvb.h"
 #include "storage/settings_slots.h"
 #include "storage/text.h"
+#include "ui/accessible.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
 #include "ui/twips.h"
@@ -97,17 +98,21 @@ void Form10::build()
 
     label(this, QStringLiteral("Label7"), QStringLiteral("予備品管理データ位置"), 360, 1080, 2400, 420);
     m_label4 = valueBox(label(this, QStringLiteral("Label4"), {}, 2880, 1080, 6480, 420));
+    ui::showsValue(m_label4, QStringLiteral("予備品管理データ位置"));
     label(this, QStringLiteral("Label6"), QStringLiteral("取り込みデータ位置"), 360, 1620, 2400, 420);
     m_label3 = new ui::ClickLabel(this, QStringLiteral("Label3"));
     setGeometryTwips(m_label3, 2880, 1620, 6480, 420);
     m_label3->setFrameShape(QFrame::Panel);
     m_label3->setFrameShadow(QFrame::Sunken);
     m_label3->setToolTip(QStringLiteral("クリックでフォルダーを選択"));
+    ui::showsValue(m_label3, QStringLiteral("取り込みデータ位置"));
     m_label8 = label(this, QStringLiteral("Label8"), {}, 360, 2160, 2400, 420);
     m_label5 = valueBox(label(this, QStringLiteral("Label5"), {}, 2880, 2160, 1800, 420));
     m_label5->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ui::showsValue(m_label8, QStringLiteral("インポート対象"));
+    ui::showsValue(m_label5, QStringLiteral("予備品件数"));
     m_label11 = valueBox(label(this, QStringLiteral("Label11"), {}, 4800, 2160, 420, 420));
-    m_label11->setAccessibleName(QStringLiteral("完了"));
+    ui::showsState(m_label11, QStringLiteral("完了"), kCompleted);
     ui::paintBackground(m_label11, ui::buttonFaceColour());
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressImport"));
@@ -139,6 +144,7 @@ void Form10::build()
     m_dir3->setHeaderHidden(true);
     label(m_picture2, QStringLiteral("Label16"), QStringLiteral("Ｅｘｃｅｌﾌｧｲﾙ参照"), 4440, 60, 4440, 360);
     m_label10 = valueBox(label(m_picture2, QStringLiteral("Label10"), {}, 4440, 420, 4440, 360));
+    ui::showsValue(m_label10, QStringLiteral("選択フォルダー"));
     m_list1 = new QListWidget(m_picture2);
     m_list1->setObjectName(QStringLiteral("List1"));
     m_list1->setAccessibleName(QStringLiteral("Excelファイル"));

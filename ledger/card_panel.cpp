@@ -2,6 +2,7 @@
 
 #include "ledger/item_card.h"
 #include "ledger/ledger_colours.h"
+#include "ui/accessible.h"
 #include "ui/clickable.h"
 #include "ui/flex_grid.h"
 #include "ui/twips.h"
@@ -43,9 +44,11 @@ void CardPanel::build(QWidget *parent)
     itemNumber = new ui::ClickLabel(frame, QStringLiteral("Label3"));
     setGeometryTwips(itemNumber, 1660, 120, 3200, 400);
     itemNumber->setFrameShape(QFrame::Box);
-    itemNumber->setAccessibleName(QStringLiteral("在庫品No"));
+    ui::showsValue(itemNumber, QStringLiteral("在庫品No"));
     mode = label(frame, "Label11", 5000, 160, 1000, 330);
+    ui::showsValue(mode, QStringLiteral("処理区分"));
     recordNo = label(frame, "Label23", 6100, 160, 1400, 330);
+    ui::showsValue(recordNo, QStringLiteral("レコード番号"));
 
     copy = button(frame, "Command22", QStringLiteral("複 写"), 8200, 80);
     next = button(frame, "Command18", QStringLiteral("次　項"), 9460, 80);
@@ -63,6 +66,7 @@ void CardPanel::build(QWidget *parent)
 
     text = new QLineEdit(frame);
     text->setObjectName(QStringLiteral("Text1"));
+    text->setAccessibleName(QStringLiteral("入力"));
     setGeometryTwips(text, 120, 2620, 6000, 420);
     text->hide();
     specBook = button(frame, "Command16", QStringLiteral("個別仕様Excel"), 13000, 2580, 1800);

@@ -10,6 +10,7 @@
 #include "search/sort_panel.h"
 #include "storage/dolvb.h"
 #include "storage/numbers.h"
+#include "ui/accessible.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
 #include "ui/flex_grid.h"
@@ -102,6 +103,7 @@ void Form11::buildPanels()
     progress = hiddenPanel(background, "Picture5", 8000, 4800, 2800, 600);
     auto *note = new QLabel(QStringLiteral(" Excel出力中　"), progress);
     note->setObjectName(QStringLiteral("Label7"));
+    ui::showsValue(note, QStringLiteral("処理状況"));
     setGeometryTwips(note, 80, 120, 2600, 360);
     button(importPanel, "Command25", QStringLiteral("入出庫転記"), 120, 120, 1800, 480);
     button(importPanel, "Command26", QStringLiteral("入出庫記載"), 2040, 120, 1800, 480);

@@ -3,6 +3,7 @@
 #include "ledger/entry_router.h"
 #include "storage/settings_slots.h"
 #include "storage/dolvb.h"
+#include "ui/accessible.h"
 #include "ui/twips.h"
 
 #include <QEvent>
@@ -37,7 +38,7 @@ Form12::Form12(EntryRouter &router, Dolvb &d, QWidget *parent)
 
     m_readout = new QLabel(this);
     m_readout->setObjectName(QStringLiteral("Readout"));
-    m_readout->setAccessibleName(QStringLiteral("電卓表示"));
+    ui::showsValue(m_readout, QStringLiteral("電卓表示"));
     m_readout->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_readout->setFrameShape(QFrame::Box);
     m_readout->setAutoFillBackground(true);

@@ -3,6 +3,7 @@
 #include "ledger/ledger_colours.h"
 #include "ledger/ledger_session.h"
 #include "ledger/list_page.h"
+#include "ui/accessible.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
 #include "ui/flex_grid.h"
@@ -44,6 +45,10 @@ void ListPanel::build(QWidget *parent)
     label(panel, "Label5", QStringLiteral("在庫金額計"), 6900, 140, 1300, 330);
     total = label(panel, "Label16", QString(), 8200, 140, 1900, 330);
     total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ui::showsValue(startMonth, QStringLiteral("開始年月"));
+    ui::showsValue(count, QStringLiteral("総数"));
+    ui::showsValue(pageNo, QStringLiteral("ページ"));
+    ui::showsValue(total, QStringLiteral("在庫金額計"));
     recalculate = button(panel, "Command24", QStringLiteral("再計算"), 10200, 80, 1000, 440);
     explain = button(panel, "Command20", QStringLiteral("説明"), 11300, 80, 800, 440);
     cardIndicator = label(panel, "Label9", QString(), 12300, 140, 330, 330);
@@ -53,7 +58,7 @@ void ListPanel::build(QWidget *parent)
     setGeometryTwips(backupNote, 12800, 140, 2100, 330);
     backup = label(panel, "Label71", QString(), 14950, 140, 330, 330);
     backup->setFrameShape(QFrame::Box);
-    backup->setAccessibleName(QStringLiteral("バックアップ表示"));
+    ui::showsState(backup, QStringLiteral("データバックアップ"), colours::backupDone());
 
     grid = new ui::FlexGrid(panel, QStringLiteral("f1Grid1"));
     setGeometryTwips(grid, 120, 600, 18200, 8240);

@@ -1,5 +1,6 @@
 #include "ledger/pick_list_panel.h"
 
+#include "ui/accessible.h"
 #include "ui/colours.h"
 #include "ui/twips.h"
 
@@ -27,10 +28,12 @@ PickListPanel::PickListPanel(QWidget *parent) : ui::PictureBox(parent, QStringLi
     f.setBold(true);
     m_label2->setFont(f);
     ui::setGeometryTwips(m_label2, 60, 60, 2700, 360);
+    ui::showsValue(m_label2, QStringLiteral("入力項目"));
     m_label41 = new QLabel(m_picture18);
     m_label41->setObjectName(QStringLiteral("Label41"));
     m_label41->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ui::setGeometryTwips(m_label41, 2820, 60, 1440, 360);
+    ui::showsValue(m_label41, QStringLiteral("リスト項目数"));
 
     m_list1 = new QListWidget(m_picture18);
     m_list1->setObjectName(QStringLiteral("List1"));
@@ -56,9 +59,7 @@ void PickListPanel::showList(const QString &caption, int count, const QStringLis
     m_list1->clear();
     m_list1->addItems(entries);
     m_label2->setText(caption);
-    m_label2->setAccessibleName(caption);
     m_label41->setText(QString::number(count));
-    m_label41->setAccessibleName(QString::number(count));
     show();
     raise();
 }

@@ -5,6 +5,7 @@
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 #include "storage/messages.h"
+#include "ui/accessible.h"
 #include "ui/colours.h"
 #include "ui/flex_grid.h"
 #include "ui/twips.h"
@@ -51,6 +52,7 @@ CommonDocuments::CommonDocuments(ScreenServices &services, DesktopOpener desktop
     setGeometryTwips(caption, 240, 160, 8000, 400);
     folder = new QLabel(this);
     folder->setObjectName(QStringLiteral("Label1"));
+    ui::showsValue(folder, QStringLiteral("資料フォルダー"));
     setGeometryTwips(folder, 240, 600, 10900, 300);
     auto *filterCaption = new QLabel(QStringLiteral("名前で絞込"), this);
     filterCaption->setObjectName(QStringLiteral("Label3"));

@@ -5,6 +5,7 @@
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 #include "storage/text.h"
+#include "ui/accessible.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
 #include "ui/twips.h"
@@ -14,6 +15,8 @@
 #include <QPixmap>
 #include <QCloseEvent>
 #include <QPushButton>
+
+#include <tuple>
 
 namespace kpv::menu {
 
@@ -34,6 +37,7 @@ constexpr int kRightColumn = 9640;
 const QColor kPanelColour(0, 0, 128);
 const QColor kSharedCaption(255, 255, 0);   // switches that change every client
 const QColor kClientCaption(128, 255, 255); // switches of this PC only
+const QColor kLegendLit(255, 0, 0); // a warning box of the legend, lit
 
 QLabel *caption(QWidget *parent, const QString &name, const QString &text, int l, int t, int w, int h)
 {
@@ -108,6 +112,8 @@ void DolvMenu::build()
     // Date and machine name: also the first spots of the hidden sequences.
     auto *date = spot(p1, QStringLiteral("Label5"), 360, 240, 1800, 330);
     auto *machine = spot(p1, QStringLiteral("Label51"), 360, 660, 2700, 330);
+    ui::showsValue(date, QStringLiteral("日付"));
+    ui::showsValue(machine, QStringLiteral("コンピューター名"));
     for (QLabel *l : {static_cast<QLabel *>(date), static_cast<QLabel *>(machine)}) {
         l->setAlignment(Qt::AlignCenter);
         l->setFrameShape(QFrame::Box);
@@ -165,7 +171,7 @@ void DolvMenu::build()
 
     // Data folder display (shown by a hidden click).
     caption(p1, QStringLiteral("Label24"), QStringLiteral("データフォルダー位置"), kLeftColumn, 8640, 2200, 330);
-    caption(p1, QStringLiteral("Label18"), QString(), 8160, 8640, 10000, 330);
+    ui::showsValue(caption(p1, QStringLiteral("Label18"), QString(), 8160, 8640, 10000, 330), QStringLiteral("データフォルダー位置"));
 
     // Stock warning legend.
     auto *legend = new PictureBox(p1, QStringLiteral("Picture5"));
@@ -174,8 +180,9 @@ void DolvMenu::build()
     auto *legendHelp = button(legend, QStringLiteral("Command10"), QStringLiteral("説明"), 120, 120, 1080, 420);
     caption(legend, QStringLiteral("Label27"), QStringLiteral("適正数量未満"), 1920, 150, 2400, 330);
     caption(legend, QStringLiteral("Label29"), QStringLiteral("在庫数ゼロ"), 1920, 690, 2400, 330);
-    for (const auto &[name, top] : {std::pair{"Label28", 150}, std::pair{"Label32", 690}}) {
+    for (const auto &[name, top, what] : {std::tuple{"Label28", 150, u"適正数量未満"}, std::tuple{"Label32", 690, u"在庫数ゼロ"}}) {
         auto *box = caption(legend, QString::fromLatin1(name), QString(), 1380, top, 420, 330);
+        ui::showsState(box, QString::fromUtf16(what), kLegendLit);
         box->setFrameShape(QFrame::Box);
         ui::paintBackground(box, ui::switchOffColour());
     }
@@ -194,6 +201,7 @@ void DolvMenu::build()
     caption(colourPanel, QStringLiteral("Label10"), QStringLiteral("背景色変更"), 120, 165, 1320, 330);
     m_colour = new QComboBox(colourPanel);
     m_colour->setObjectName(QStringLiteral("Combo5"));
+    m_colour->setAccessibleName(QStringLiteral("背景色変更"));
     setGeometryTwips(m_colour, 1440, 120, 960, 420);
     for (int n = 1; n <= 10; ++n) m_colour->addItem(QString::number(n));
     connect(m_colour, &QComboBox::textActivated, this, &DolvMenu::onBackgroundChosen);
@@ -219,6 +227,7 @@ void DolvMenu::build()
     // The user logo.
     m_logo = new QLabel(p1);
     m_logo->setObjectName(QStringLiteral("Picture2"));
+    m_logo->setAccessibleName(QStringLiteral("ユーザーロゴ"));
     setGeometryTwips(m_logo, 16000, 120, 1200, 840);
     m_logo->setScaledContents(true);
 
@@ -248,6 +257,7 @@ void DolvMenu::build()
                    r.box ? kSharedCaption : QColor(192, 192, 192));
         if (r.box) {
             auto *box = spot(options, QString::fromLatin1(r.box), 240, y, 420, 330);
+            ui::showsState(box, QString::fromUtf16(r.text));
             box->setFrameShape(QFrame::Box);
             ui::paintBackground(box, ui::switchOffColour());
         }
@@ -279,6 +289,7 @@ void DolvMenu::build()
         ClickLabel *cap = spot(admin, QString::fromLatin1(r.caption), 840, y, 4200, 330, QString::fromUtf16(r.text));
         colourText(cap, r.shared ? kSharedCaption : kClientCaption);
         auto *box = spot(admin, QString::fromLatin1(r.box), 240, y, 420, 330);
+        ui::showsState(box, QString::fromUtf16(r.text));
         box->setFrameShape(QFrame::Box);
         ui::paintBackground(box, ui::switchOffColour());
         y += 540;
@@ -286,6 +297,7 @@ void DolvMenu::build()
     colourText(caption(admin, QStringLiteral("Label30"), QStringLiteral("位置"), 840, y, 600, 330), kClientCaption);
     m_logoOffset = new QComboBox(admin);
     m_logoOffset->setObjectName(QStringLiteral("Combo1"));
+    m_logoOffset->setAccessibleName(QStringLiteral("位置"));
     setGeometryTwips(m_logoOffset, 1500, y - 45, 1200, 420);
     for (int v = 20; v <= 1600; v += 20) m_logoOffset->addItem(QString::number(v));
     connect(m_logoOffset, &QComboBox::textActivated, this, &DolvMenu::onLogoOffset);

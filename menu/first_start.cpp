@@ -4,8 +4,10 @@
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 #include "storage/quoted_lines.h"
+#include "storage/text.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -15,6 +17,56 @@ namespace kpv::menu {
 
 namespace {
 const char16_t *const kLabels[] = {u"在庫品No", u"品名", u"仕様", u"メーカー名", u"保管場所", u"単位"};
+
+// Copies every file below the sub-folders of from into the same place below
+// to, where to does not have it yet; the copies are the user's to change.
+// Files directly in from (the programs) stay where they are. Returns the
+// first path that could not be made, or an empty text.
+QString copyMissing(const QString &from, const QString &to)
+{
+    if (!QDir().mkpath(to)) return to;
+    const QDir source(from);
+    for (const QString &sub : source.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QDirIterator it(source.filePath(sub), QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        if (!QDir().mkpath(to + sub)) return to + sub;
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString target = to + source.relativeFilePath(path);
+            if (it.fileInfo().isDir()) {
+                if (!QDir().mkpath(target)) return target;
+                continue;
+            }
+            if (QFileInfo::exists(target)) continue;
+            if (!QFile::copy(path, target)) return target;
+            QFile::setPermissions(target, QFile::permissions(target) | QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+    return {};
+}
+} // namespace
+
+QString FirstStart::installedMarker() { return QStringLiteral("kpv-installed"); }
+
+bool FirstStart::isInstalledFolder(const QString &programFolder)
+{
+    return QFileInfo::exists(programFolder + installedMarker());
+}
+
+QString FirstStart::userClientFolder(const QString &userDataHome)
+{
+    return normalizeFolderPath(userDataHome + QStringLiteral("/kpv/"));
+}
+
+QString FirstStart::clientFolderFor(Dolvb &d, const QString &programFolder, const QString &userDataHome)
+{
+    if (!isInstalledFolder(programFolder)) return programFolder;
+    const QString own = userClientFolder(userDataHome);
+    const QString failed = copyMissing(programFolder, own);
+    if (failed.isEmpty()) return own;
+    d.messages().tell(QStringLiteral("登録確認"),
+                      QStringLiteral("利用者のフォルダーを作成できません。") + QLatin1Char('\r') + QStringLiteral("　") + failed
+                          + QLatin1Char('\r') + QStringLiteral("　プログラムのフォルダーで起動します（設定は保存されません）。"));
+    return programFolder;
 }
 
 bool FirstStart::setUpClient(Dolvb &d)

@@ -1,8 +1,14 @@
 #pragma once
 // Setting up a new installation without asking: a client that has no
-// settings file of its own starts stand-alone on its program folder, and a
-// program folder that holds no shared data yet gets empty word lists, the
+// settings file of its own starts stand-alone on its client folder, and a
+// client folder that holds no shared data yet gets empty word lists, the
 // usual item labels and the current business year as management start.
+//
+// The client folder is the program's folder, except for a program installed
+// from the package: that folder is shared by every user of the PC and
+// nobody writes into it, so each user gets a client folder of their own
+// under their data folder (~/.local/share/kpv/), made from the program
+// folder at their first start.
 
 #include <QDate>
 #include <QString>
@@ -15,6 +21,21 @@ namespace kpv::menu {
 
 class FirstStart {
 public:
+    // The file that marks the program folder of an installed program.
+    static QString installedMarker();
+    static bool isInstalledFolder(const QString &programFolder);
+    // <userDataHome>/kpv/
+    static QString userClientFolder(const QString &userDataHome);
+
+    // The client folder of this run, ending with one separator: the program
+    // folder itself, or, for an installed program, the user's own client
+    // folder. That folder is made without a question when it is missing,
+    // with the program folder's sub-folders (templates, import books,
+    // pictures) copied in; later starts only add files a newer installation
+    // brought and never touch a file that is there. When it cannot be made,
+    // the user is told and the program runs on the program folder.
+    static QString clientFolderFor(Dolvb &d, const QString &programFolder, const QString &userDataHome);
+
     // A client without a ClientSettings file: slots 1 and 2 = the client
     // folder, slot 3 = "0", saved. Call before the client settings are loaded.
     // True when the client was set up.

@@ -18,6 +18,8 @@ PACKAGES=(
   fonts-ipafont-gothic xvfb xauth x11-apps imagemagick
   # the README's picture of a ledger workbook (PDF page to PNG)
   poppler-utils
+  # the Debian package: dependencies of the programs, the desktop entry check
+  dpkg-dev file desktop-file-utils
 )
 
 missing=()

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the settings screen for the README
 # (docs/settings.png, docs/word-list-editor.png). Builds the small shot
-# program, starts its own Xvfb on a free display, lets the program grab its
-# window on a sample installation in a temporary folder, and ends what it
-# started.
+# program, starts its own Xvfb on a free display (or uses the display
+# KPV_SHOT_DISPLAY names, as scripts/screenshots.sh does), lets the program
+# grab its window on a sample installation in a temporary folder, and ends
+# what it started.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$here/${BUILD_DIR:-build}"
@@ -16,11 +17,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=99
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+if [ -n "${KPV_SHOT_DISPLAY:-}" ]; then
+  display="${KPV_SHOT_DISPLAY#:}"
+else
+  display=99
+  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+fi
 
 mkdir -p "$here/docs"
 DISPLAY=":$display" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb timeout 60 "$build/settings/kpv_settings_shot" "$here/docs"

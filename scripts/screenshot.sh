@@ -3,8 +3,9 @@
 #   scripts/screenshot.sh          the menu (docs/menu.png)
 #   scripts/screenshot.sh ledger   the ledger screen on the 30-item example
 #                                  ledger with a card open (docs/ledger.png)
-# Builds nothing: run it after a build. Starts its own Xvfb on a free display,
-# runs the program on a temporary copy of the program folder (a fresh
+# Builds nothing: run it after a build. Starts its own Xvfb on a free display
+# (or uses the display KPV_SHOT_DISPLAY names, as scripts/screenshots.sh
+# does), runs the program on a temporary copy of the program folder (a fresh
 # installation), captures the screen and ends what it started.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -30,13 +31,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display number.
-display=99
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-
-Xvfb ":$display" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+if [ -n "${KPV_SHOT_DISPLAY:-}" ]; then
+  display="${KPV_SHOT_DISPLAY#:}"
+else
+  # A free display number.
+  display=99
+  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+fi
 
 if [ "$what" = ledger ]; then
   example="$here/tests/data/ledger30"

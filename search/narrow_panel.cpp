@@ -3,6 +3,7 @@
 #include "search/list_host.h"
 #include "storage/dolvb.h"
 #include "storage/numbers.h"
+#include "ui/accessible.h"
 #include "ui/colours.h"
 #include "ui/flex_grid.h"
 #include "ui/twips.h"
@@ -77,7 +78,7 @@ void NarrowPanel::build(const NarrowPlaces &p)
     indicator = button(p.list, "Command41", QStringLiteral("準備中"), 15000, 80, 1200, 440);
     maxPage = new QLabel(p.list);
     maxPage->setObjectName(QStringLiteral("Label4"));
-    maxPage->setAccessibleName(QStringLiteral("最大ページ"));
+    ui::showsValue(maxPage, QStringLiteral("最大ページ"));
     setGeometryTwips(maxPage, 16300, 140, 1400, 330);
 
     for (QWidget *w : {static_cast<QWidget *>(againButton), static_cast<QWidget *>(releaseButton), static_cast<QWidget *>(startButton),

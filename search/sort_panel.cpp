@@ -4,6 +4,7 @@
 #include "search/panel_list.h"
 #include "storage/dolvb.h"
 #include "storage/numbers.h"
+#include "ui/accessible.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
 #include "ui/flex_grid.h"
@@ -23,7 +24,7 @@ QLabel *label(QWidget *parent, const char *name, const QString &accessible, int 
 {
     auto *x = new QLabel(parent);
     x->setObjectName(QString::fromLatin1(name));
-    x->setAccessibleName(accessible);
+    ui::showsValue(x, accessible);
     setGeometryTwips(x, l, t, w, h);
     return x;
 }
@@ -48,6 +49,7 @@ void SortPanel::build()
     result = label(panel, "Label13", QStringLiteral("結果"), 5200, 120, 1500, 360);
     marker = label(panel, "Label14", QStringLiteral("状態"), 6800, 120, 360, 360);
     marker->setFrameShape(QFrame::Box);
+    ui::showsState(marker, QStringLiteral("Sort完了"), kSorted);
     for (QLabel *l : {title, count, result}) {
         QPalette pal = l->palette();
         pal.setColor(QPalette::WindowText, Qt::white);

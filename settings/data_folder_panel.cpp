@@ -3,6 +3,7 @@
 #include "settings/controls.h"
 #include "storage/dolvb.h"
 #include "storage/text.h"
+#include "ui/accessible.h"
 #include "ui/colours.h"
 
 #include <QDir>
@@ -41,6 +42,7 @@ DataFolderPanel::DataFolderPanel(Dolvb &d, DataFolder &rules, ui::ClickLabel *la
     m_picture4 = makeLabel(this, QStringLiteral("Picture4"), QStringLiteral("↓"), 240, 4980, 360, 360);
     m_label19 = makeLabel(this, QStringLiteral("Label19"), {}, 660, 4980, 6300, 360);
     m_label19->setFrameShape(QFrame::Box);
+    ui::showsValue(m_label19, QStringLiteral("前のデータフォルダー"));
 
     m_text4 = place(new QLineEdit(m_label18->parentWidget()), QStringLiteral("Text4"), 0, 0, 100, 100);
     m_text4->setAccessibleName(QStringLiteral("データフォルダー位置"));

@@ -8,6 +8,7 @@
 #include "settings/pick_list_workbook.h"
 #include "settings/settings_slot_names.h"
 #include "storage/dolvb.h"
+#include "ui/accessible.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
 #include "ui/twips.h"
@@ -79,6 +80,7 @@ void Form2::build()
     makeLabel(this, QStringLiteral("Label12"), QStringLiteral("在庫管理開始年月"), kInfoLeft, 3480, 1800, 360);
     m_label27 = makeLabel(this, QStringLiteral("Label27"), {}, kInfoLeft + 1860, 3480, 1740, 360);
     m_label27->setFrameShape(QFrame::Box);
+    ui::showsValue(m_label27, QStringLiteral("在庫管理開始年月"));
     m_label27->setAlignment(Qt::AlignCenter);
     m_combo4 = place(new QComboBox(this), QStringLiteral("Combo4"), kInfoLeft + 1860, 3900, 1740, 360);
     m_combo4->setAccessibleName(QStringLiteral("在庫管理開始年月"));
@@ -95,8 +97,8 @@ void Form2::build()
     makeLabel(this, QStringLiteral("Label37"), QStringLiteral("有"), kInfoLeft + 2280, 4440, 360, 360);
     m_label41 = switchBox(this, QStringLiteral("Label41"), kInfoLeft + 2700, 4440);
     makeLabel(this, QStringLiteral("Label45"), QStringLiteral("無"), kInfoLeft + 3120, 4440, 360, 360);
-    m_label40->setAccessibleName(QStringLiteral("データバックアップ 有"));
-    m_label41->setAccessibleName(QStringLiteral("データバックアップ 無"));
+    ui::showsState(m_label40, QStringLiteral("データバックアップ 有"));
+    ui::showsState(m_label41, QStringLiteral("データバックアップ 無"));
     connect(m_label40, &ui::ClickLabel::clicked, this, [this] {
         commonReset();
         if (m_dataFolder.setBackup(true)) showSwitches();
@@ -111,8 +113,8 @@ void Form2::build()
     makeLabel(this, QStringLiteral("Label64"), QStringLiteral("C:PFolder"), kInfoLeft + 420, 5400, 1300, 360);
     m_label66 = switchBox(this, QStringLiteral("Label66"), kInfoLeft + 1860, 5400);
     makeLabel(this, QStringLiteral("Label67"), QStringLiteral("DetaFolder"), kInfoLeft + 2280, 5400, 1300, 360);
-    m_label65->setAccessibleName(QStringLiteral("C:PFolder"));
-    m_label66->setAccessibleName(QStringLiteral("DetaFolder"));
+    ui::showsState(m_label65, QStringLiteral("C:PFolder"));
+    ui::showsState(m_label66, QStringLiteral("DetaFolder"));
     connect(m_label65, &ui::ClickLabel::clicked, this, [this] {
         commonReset();
         m_folder->resetEditors();
@@ -133,7 +135,7 @@ void Form2::build()
 
     m_label18 = new ui::ClickLabel(this, QStringLiteral("Label18"));
     m_label18->setFrameShape(QFrame::Box);
-    m_label18->setAccessibleName(QStringLiteral("データフォルダー"));
+    ui::showsValue(m_label18, QStringLiteral("データフォルダー"));
     setGeometryTwips(m_label18, kInfoLeft, 7560, kPanelLeft + kPanelWidth - kInfoLeft, 400);
 
     // Panels.

@@ -3,6 +3,7 @@
 #include "settings/controls.h"
 #include "storage/dolvb.h"
 #include "storage/text.h"
+#include "ui/accessible.h"
 #include "ui/flex_grid.h"
 
 #include <QKeyEvent>
@@ -25,6 +26,8 @@ PickListPanel::PickListPanel(Dolvb &d, PickListEditor &editor, QWidget *parent)
     m_label2 = makeLabel(this, QStringLiteral("Label2"), {}, 240, 120, 3000, 360);
     m_label1 = makeLabel(this, QStringLiteral("Label1"), {}, 3360, 120, 1400, 360);
     m_label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ui::showsValue(m_label2, QStringLiteral("リスト名"));
+    ui::showsValue(m_label1, QStringLiteral("項目数"));
     m_text1 = place(new QLineEdit(this), QStringLiteral("Text1"), 240, 540, 4500, 400);
     m_text1->setAccessibleName(QStringLiteral("項目"));
     m_text1->installEventFilter(this);
@@ -78,7 +81,6 @@ void PickListPanel::openList(int list)
 {
     m_editor.open(list);
     m_label2->setText(m_d.itemLabels[size_t(labelPosition(list))]);
-    m_label2->setAccessibleName(m_label2->text());
     showList();
     show();
     raise();

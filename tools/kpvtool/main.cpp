@@ -2,7 +2,9 @@
 //   kpvtool dump DATAFOLDER      one JSON object per ledger record
 //   kpvtool settings FILE        the 50 slots of a settings file as a JSON array
 //   kpvtool check DATAFOLDER     findings, one per line; exit 0 clean, 1 findings, 2 unreadable
+//   kpvtool --help               the commands, in Japanese
 #include "checks.h"
+#include "help.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -13,8 +15,12 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 2 && (args.at(1) == QLatin1String("--help") || args.at(1) == QLatin1String("-h"))) {
+        std::printf("%s\n", kpv::tool::helpText().toUtf8().constData());
+        return 0;
+    }
     if (args.size() != 3) {
-        std::fprintf(stderr, "usage: kpvtool dump DATAFOLDER | settings FILE | check DATAFOLDER\n");
+        std::fprintf(stderr, "usage: kpvtool dump DATAFOLDER | settings FILE | check DATAFOLDER (kpvtool --help: 説明)\n");
         return 2;
     }
     const QString command = args.at(1);

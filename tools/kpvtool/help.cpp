@@ -1,0 +1,31 @@
+#include "help.h"
+
+#include <QStringList>
+
+namespace kpv::tool {
+
+QString helpText()
+{
+    return QStringList{
+        QStringLiteral("使い方: kpvtool コマンド 対象"),
+        QStringLiteral("KPV予備品管理のデータフォルダーを管理者が点検するための道具です。"),
+        QStringLiteral("ファイルは読むだけで、何も書き換えません。"),
+        QString(),
+        QStringLiteral("コマンド:"),
+        QStringLiteral("  check データフォルダー    台帳（Ma在庫品.dat）、共有設定（Ma在庫品基礎.dat）、"),
+        QStringLiteral("                            項目リスト（Mb在庫品02.dat～06.dat）を点検し、"),
+        QStringLiteral("                            見つかった問題を1行に1件ずつ表示します。"),
+        QStringLiteral("                            終了コード: 0=問題なし、1=問題あり、2=読めない"),
+        QStringLiteral("  dump データフォルダー     台帳の全レコードを1行1件のJSONで表示します。"),
+        QStringLiteral("  settings 設定ファイル     設定ファイルの50行をJSONの配列で表示します。"),
+        QStringLiteral("  --help                    この説明を表示します。"),
+        QString(),
+        QStringLiteral("例:"),
+        QStringLiteral("  kpvtool check /mnt/kpv/データ/"),
+        QStringLiteral("  kpvtool settings ~/.local/share/kpv/MbDOLV在庫品基礎.dat"),
+        QString(),
+        QStringLiteral("詳しくは利用の手引き（/usr/share/doc/kpv/ja/利用の手引き.md）をご覧ください。"),
+    }.join(QLatin1Char('\n'));
+}
+
+} // namespace kpv::tool
