@@ -1,6 +1,6 @@
 #include "import/cell_check.h"
 
-#include "import/import_books.h"
+#include "excel/import_books.h"
 #include "storage/codepage.h"
 #include "storage/item_number.h"
 #include "storage/messages.h"

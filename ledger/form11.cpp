@@ -5,7 +5,7 @@
 #include "ledger/pick_list_panel.h"
 #include "ledger/start_of_use_panel.h"
 #include "storage/settings_slots.h"
-#include "menu/background_palette.h"
+#include "ui/background_palette.h"
 #include "search/narrow_panel.h"
 #include "search/sort_panel.h"
 #include "storage/dolvb.h"

@@ -15,7 +15,7 @@
 #include "ledger/entry_item_card_sink.h"
 #include "ledger/ledger_session.h"
 #include "ledger/list_panel.h"
-#include "menu/screen_seam.h"
+#include "ui/screen_seam.h"
 #include "search/list_host.h"
 
 #include <QDate>

@@ -16,7 +16,7 @@
 // that entry (never to the stored record, which would empty a new item's card
 // and drop everything typed since it was opened).
 
-#include "ledger/list_format.h"
+#include "storage/list_format.h"
 #include "storage/ledger_record.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "ledger/ledger_session.h"
 
 #include "storage/settings_slots.h"
-#include "menu/menu_gates.h"
+#include "storage/all_clients_stop.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 #include "storage/numbers.h"

@@ -5,7 +5,7 @@
 // records into the ledger's record buffer; the item card keeps its own
 // values and is not touched.
 
-#include "ledger/list_format.h"
+#include "storage/list_format.h"
 #include "storage/ledger_record.h"
 
 #include <QString>

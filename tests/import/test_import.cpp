@@ -2,7 +2,7 @@
 // office, with books made the way a user fills the shipped blank books.
 
 #include "import/ledger_import.h"
-#include "import/ledger_lock.h"
+#include "storage/ledger_lock.h"
 #include "import/word_list_import.h"
 #include "import_world.h"
 #include "storage/ledger_file.h"
