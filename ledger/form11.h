@@ -12,7 +12,6 @@
 // typed member, built by its own function below.
 
 #include "ledger/card_panel.h"
-#include "ledger/entry_item_card_sink.h"
 #include "ledger/ledger_session.h"
 #include "ledger/list_panel.h"
 #include "ui/screen_seam.h"
@@ -82,6 +81,11 @@ public:
     ui::PictureBox *progress = nullptr;    // Picture5
     ui::PictureBox *startOfUse = nullptr;  // Picture21
 
+protected:
+    // 終 了 (and the window's own close): the card's unregistered values are
+    // not discarded without a question.
+    void closeEvent(QCloseEvent *event) override;
+
 signals:
     void fieldCellClicked(int col);
     void monthCellClicked(int row, int col);
@@ -94,23 +98,26 @@ private:
     void connectList();
     void connectCard();
     void applySettings();
-    // The panels a reset hides (word list, narrowed paging, import, progress,
-    // text box); opening a card hides the narrowing and sorting panels too.
+    // The panels a reset hides (narrowed paging, import, progress; the
+    // entry tools close with the entry, see LedgerSession); opening a card
+    // hides the narrowing and sorting panels too.
     void resetPanels();
     void openCardPanels();
     // Runs a command of the session, then shows the new state.
     template <class F> void run(F &&f)
     {
         f();
-        refresh();
+        afterCommand();
     }
+    void afterCommand();
+    void showCard();
 
     void connectEntry(const QDate &today);
     // Narrowing, sorting and deleting (the panels talk to the list through
     // the ListHost below).
     void buildSearchPanels();
     ui::FlexGrid &listGrid() override;
-    bool resetListState() override { return fom11gamencler(); }
+    bool resetListState() override;
     void showRecords(const std::vector<int> &recordNos) override;
     void showWholeLedger() override;
     void setCountAndPage(const QString &count, const QString &page) override;
@@ -120,7 +127,6 @@ private:
     LedgerSession m_session;
     ListPanel m_list;
     CardPanel m_card;
-    std::unique_ptr<ItemCardSink> m_cardSink;
     EntryHelpers *m_entry = nullptr;
     search::NarrowPanel *m_narrow = nullptr;
     search::SortPanel *m_sortPanel = nullptr;

@@ -54,9 +54,9 @@ private slots:
         const int newNo = w.session().card().currentRecordNo;
 
         QTest::mouseClick(card.itemNumber, Qt::LeftButton);
-        keyIn(w, {16, 11, 35, 9, 36, 1});
-        QCOMPARE(values.field(0), QStringLiteral("FA-9/1"));
-        QCOMPARE(card.itemNumber->text(), QStringLiteral("FA-9/1 "));
+        keyIn(w, {16, 11, 35, 9, 35, 1});
+        QCOMPARE(values.field(0), QStringLiteral("FA-9-1"));
+        QCOMPARE(card.itemNumber->text(), QStringLiteral("FA-9-1 "));
 
         clickCell(card.fields, 1, 0);
         QListWidget *list = w.entryHelpers().pickListPanel()->list();
@@ -99,7 +99,7 @@ private slots:
         QVERIFY(d.openLedger());
         QVERIFY2(d.recordCount == newNo, qPrintable(messages.texts().join(QLatin1Char('|'))));
         QVERIFY(d.readRecord(newNo));
-        QCOMPARE(d.recordBuffer.field(0), QStringLiteral("FA-9/1"));
+        QCOMPARE(d.recordBuffer.field(0), QStringLiteral("FA-9-1"));
         QCOMPARE(d.recordBuffer.field(10), QStringLiteral("6"));
         QCOMPARE(d.recordBuffer.cell(2, 2), QStringLiteral("4"));
     }
