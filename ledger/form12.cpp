@@ -35,6 +35,9 @@ Form12::Form12(EntryRouter &router, Dolvb &d, QWidget *parent)
     setObjectName(QStringLiteral("Form12"));
     setWindowTitle(QStringLiteral("マウス電卓"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The window paints all of itself, whatever lies under it and whether or
+    // not a window manager looks after it.
+    setAutoFillBackground(true);
     setFixedSize(ui::twipsToPx(6495), ui::twipsToPx(3120));
 
     m_readout = new QLabel(this);
@@ -117,6 +120,9 @@ void Form12::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     placeOnScreen();
+    // Above the ledger screen it belongs to, also without a window manager
+    // to keep it there.
+    raise();
     QTimer::singleShot(0, this, &Form12::placeOnScreen);
 }
 

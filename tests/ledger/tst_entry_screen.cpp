@@ -138,6 +138,32 @@ private slots:
         QCOMPARE(w.card.recomputed, QStringList{QStringLiteral("value")});
     }
 
+    // The large "決 定" takes what was given last: the typed value, which the
+    // display follows, or the keys pressed after it.
+    void bigConfirmTakesWhatWasTypedLast()
+    {
+        World w;
+        w.card.record.setCell(1, 6, QStringLiteral("35"));
+        w.helpers->monthGridClicked(1, 6);
+        Form12 *calc = w.calc();
+        QTest::mouseClick(calc->typingBox(), Qt::LeftButton);
+        calc->typingBox()->selectAll();
+        QTest::keyClicks(calc->typingBox(), QStringLiteral("1,250"));
+        QCOMPARE(calc->readout()->text(), QStringLiteral("1,250"));
+        click(calc->confirmButton());
+        QTRY_VERIFY(!w.calc());
+        QCOMPARE(w.card.record.cell(1, 6), QStringLiteral("1250"));
+
+        w.helpers->monthGridClicked(1, 6);
+        calc = w.calc();
+        QTest::keyClicks(calc->typingBox(), QStringLiteral("9"));
+        click(calc->key(4));
+        QCOMPARE(calc->readout()->text(), QStringLiteral("4"));
+        click(calc->confirmButton());
+        QTRY_VERIFY(!w.calc());
+        QCOMPARE(w.card.record.cell(1, 6), QStringLiteral("4"));
+    }
+
     void textBoxAndWordList()
     {
         World w;
