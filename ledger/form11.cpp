@@ -215,9 +215,7 @@ void Form11::connectEntry(const QDate &today)
     connect(this, &Form11::monthCellClicked, m_entry, &EntryHelpers::monthGridClicked);
     connect(this, &Form11::itemNumberClicked, m_entry, &EntryHelpers::itemNumberClicked);
     connect(m_entry, &EntryHelpers::cardChanged, this, &Form11::showCard);
-    connect(m_entry, &EntryHelpers::resetRequested, this, [this] {
-        if (m_session.endEntry()) fom11gamencler();
-    });
+    connect(m_entry, &EntryHelpers::resetRequested, this, &Form11::fom11gamencler);
     connect(m_card.entryHelp, &QPushButton::clicked, m_entry, &EntryHelpers::showMoveCardHelp);
     new EntryPanelMover(m_card.panel, m_card.frame, narrowPanel, m_list.grid, m_list.panel);
 }
@@ -243,7 +241,9 @@ void Form11::openCardPanels()
 bool Form11::fom11gamencler()
 {
     resetPanels();
-    const bool ok = m_session.reset();
+    // The text box and the word list go with the reset, and so does the
+    // calculator: the entry ends (typed text is stored first).
+    const bool ok = m_session.endEntry() && m_session.reset();
     refresh();
     return ok;
 }

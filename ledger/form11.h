@@ -56,8 +56,10 @@ public:
     search::NarrowPanel &narrowing() { return *m_narrow; }
     search::SortPanel &sorting() { return *m_sortPanel; }
 
-    // Resets the screen to the list state (every command starts with it).
-    // False when the program is ending.
+    // Resets the screen to the list state (every command starts with it):
+    // the card's open entry ends and its tools close. False when the program
+    // is ending, or text typed into the text box could not be stored (the
+    // user was told; the command stops there).
     bool fom11gamencler();
     // Shows the session's state: list, labels, card.
     void refresh();

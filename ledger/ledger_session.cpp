@@ -79,6 +79,7 @@ void LedgerSession::open(const QDate &today)
     if (!reset()) return;
     BusyGuard busy(m_d.pointer());
     m_entry.endEntry();
+    if (m_closeTools) m_closeTools();
     m_pageText.clear();
     m_d.openLedger();
     m_listIdentity = m_d.ledgerIdentity();
@@ -249,22 +250,9 @@ void LedgerSession::setListCell(int row, int col)
 
 // ---- The card ---------------------------------------------------------------
 
-bool LedgerSession::readIntoCard(int recordNo)
-{
-    m_d.openLedger();
-    const bool ok = recordNo >= 1 && recordNo <= m_d.recordCount && m_d.readRecord(recordNo);
-    const FileIdentity file = m_d.ledgerIdentity();
-    m_d.closeLedger();
-    if (!ok) return false;
-    m_card.load(m_d.recordBuffer);
-    m_card.setStored(m_d.recordBuffer.bytes(), file);
-    m_card.currentRecordNo = recordNo;
-    m_d.currentRecordNo = recordNo;
-    return true;
-}
-
-// The card is to be registered onto record recordNo as it stands now; the
-// card's values stay.
+// The card is to be registered onto record recordNo as it stands now (its
+// bytes and its file are what the write is checked against); the card's
+// values stay.
 bool LedgerSession::readStored(int recordNo)
 {
     m_d.openLedger();
@@ -275,6 +263,14 @@ bool LedgerSession::readStored(int recordNo)
     m_card.setStored(m_d.recordBuffer.bytes(), file);
     m_card.currentRecordNo = recordNo;
     m_d.currentRecordNo = recordNo;
+    return true;
+}
+
+// The card shows record recordNo.
+bool LedgerSession::readIntoCard(int recordNo)
+{
+    if (!readStored(recordNo)) return false;
+    m_card.load(m_d.recordBuffer);
     return true;
 }
 

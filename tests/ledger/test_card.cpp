@@ -187,12 +187,12 @@ TEST(ItemCard, NumberEntries)
         bool decimal;
         const char *stored; // nullptr: refused
     };
+    // The rule's other cases are storage's (numberEntry); these are the
+    // faults seen on the card.
     const Case cases[] = {
-        {"1,200", false, "1200"},  {"1,200", true, "1200"},   {"１２", false, "12"},      {"１２", true, "12"},
-        {"9E999", false, nullptr}, {"9E999", true, nullptr},  {"-3", false, "-3"},        {"-3", true, "-3"},
-        {"0.5", false, nullptr},   {"0.5", true, "0.5"},      {"1,20", false, nullptr},   {"12,345.5", true, "12345.5"},
-        {"１，２００", false, "1200"}, {"－１２", true, "-12"}, {"+3", false, nullptr}, {"12abc", false, nullptr}, {" 7 ", false, "7"},
-        {".5", true, ".5"},        {"5.", true, nullptr},     {"1.2.3", true, nullptr},   {"", false, ""},
+        {"1,200", false, "1200"}, {"1,200", true, "1200"},   {"１２", false, "12"},  {"１２", true, "12"},
+        {"9E999", false, nullptr}, {"9E999", true, nullptr}, {"-3", false, "-3"},    {"-3", true, "-3"},
+        {"0.5", false, nullptr},  {"0.5", true, "0.5"},      {"", false, ""},
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(::testing::Message() << k.typed << (k.decimal ? " decimal" : " integer"));
