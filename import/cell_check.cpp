@@ -1,22 +1,11 @@
 #include "import/cell_check.h"
 
-#include "import/import_books.h"
+#include "excel/import_books.h"
 #include "storage/codepage.h"
 #include "storage/item_number.h"
 #include "storage/messages.h"
 
 namespace kpv::import {
-
-QString columnLetters(int col)
-{
-    QString s;
-    while (col > 0) {
-        const int r = (col - 1) % 26;
-        s.prepend(QChar(u'A' + r));
-        col = (col - 1) / 26;
-    }
-    return s;
-}
 
 bool CellCheck::text(int row, int col, const QString &value, int width)
 {

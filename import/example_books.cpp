@@ -1,6 +1,6 @@
 #include "import/example_books.h"
 
-#include "import/import_books.h"
+#include "excel/import_books.h"
 
 namespace kpv::import {
 

@@ -1,11 +1,11 @@
 #include "import/form10.h"
 
 #include "excel/failure.h"
-#include "import/import_books.h"
+#include "excel/import_books.h"
 #include "import/import_folder.h"
 #include "import/ledger_import.h"
 #include "import/word_list_import.h"
-#include "menu/menu_gates.h"
+#include "storage/all_clients_stop.h"
 #include "storage/dolvb.h"
 #include "storage/settings_slots.h"
 #include "storage/text.h"

@@ -8,7 +8,7 @@
 // back to idle. An import runs to its end on the user-interface thread; the
 // running count and a progress bar show how far it is.
 
-#include "menu/screen_seam.h"
+#include "ui/screen_seam.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "import/ledger_book.h"
 
-#include "import/import_book.h"
-#include "import/import_books.h"
+#include "excel/import_book.h"
+#include "excel/import_books.h"
 #include "storage/numbers.h"
 #include "storage/text.h"
 

@@ -1,9 +1,9 @@
 #include "import/ledger_import.h"
 
-#include "import/import_book.h"
-#include "import/import_books.h"
+#include "excel/import_book.h"
+#include "excel/import_books.h"
 #include "import/ledger_book.h"
-#include "import/ledger_lock.h"
+#include "storage/ledger_lock.h"
 #include "storage/dolvb.h"
 #include "storage/files.h"
 #include "storage/ledger_file.h"

@@ -1,7 +1,7 @@
 #include "import/word_list_import.h"
 
-#include "import/import_book.h"
-#include "import/import_books.h"
+#include "excel/import_book.h"
+#include "excel/import_books.h"
 #include "import/word_list_book.h"
 #include "storage/codepage.h"
 #include "storage/dolvb.h"

@@ -3,6 +3,7 @@
 #include "ledger/entry_state.h"
 #include "storage/text.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kpv::ledger {
@@ -66,6 +67,14 @@ QString Calculator::caption(int index)
 QPoint Calculator::windowPositionTwips(int entryTarget)
 {
     return entryTarget == target::kItemNumber ? QPoint(12000, 2400) : QPoint(14000, 1200);
+}
+
+QPoint Calculator::placeInside(QPoint wanted, QSize size, const QRect &area)
+{
+    if (!area.isValid()) return wanted;
+    const int x = std::max(area.left(), std::min(wanted.x(), area.right() + 1 - size.width()));
+    const int y = std::max(area.top(), std::min(wanted.y(), area.bottom() + 1 - size.height()));
+    return {x, y};
 }
 
 bool Calculator::halfWidthInput(int entryTarget)

@@ -9,6 +9,8 @@
 // them "-" takes its place as well.
 
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <vector>
@@ -37,6 +39,11 @@ public:
     // the typing box switches to half-width alphanumeric input.
     static QPoint windowPositionTwips(int entryTarget);
     static bool halfWidthInput(int entryTarget);
+    // The top left corner for a window of the given size (frame included)
+    // wanted at `wanted`: moved as little as needed to lie inside `area`
+    // (the screen's available area); a window larger than the area keeps
+    // its top left corner in it.
+    static QPoint placeInside(QPoint wanted, QSize size, const QRect &area);
 
     // Starts an entry showing value (trimmed); the key counter is 0.
     void start(const QString &value);

@@ -1,9 +1,11 @@
 # The card's entry tools.
-# kpv_entry_core: routing of card clicks, word lists, calculator logic and
-# write-back (Qt Core only); kpv_entry: the panels and the calculator window.
+# kpv_entry_core: routing of card clicks, word lists, calculator logic,
+# write-back and the card's messages (Qt Core only); kpv_entry: the panels and
+# the calculator window.
 add_library(kpv_entry_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/entry_state.h
   ${CMAKE_CURRENT_LIST_DIR}/entry_card_sink.h
+  ${CMAKE_CURRENT_LIST_DIR}/card_messages.h ${CMAKE_CURRENT_LIST_DIR}/card_messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/entry_router.h ${CMAKE_CURRENT_LIST_DIR}/entry_router.cpp
   ${CMAKE_CURRENT_LIST_DIR}/entry_panels.h ${CMAKE_CURRENT_LIST_DIR}/entry_panels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/calculator.h ${CMAKE_CURRENT_LIST_DIR}/calculator.cpp
@@ -15,7 +17,6 @@ target_link_libraries(kpv_entry_core PUBLIC kpv_storage Qt6::Core)
 
 add_library(kpv_entry STATIC
   ${CMAKE_CURRENT_LIST_DIR}/entry_helpers.h ${CMAKE_CURRENT_LIST_DIR}/entry_helpers.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/entry_item_card_sink.h ${CMAKE_CURRENT_LIST_DIR}/entry_item_card_sink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/entry_panel_mover.h ${CMAKE_CURRENT_LIST_DIR}/entry_panel_mover.cpp
   ${CMAKE_CURRENT_LIST_DIR}/form12.h ${CMAKE_CURRENT_LIST_DIR}/form12.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pick_list_panel.h ${CMAKE_CURRENT_LIST_DIR}/pick_list_panel.cpp

@@ -42,8 +42,10 @@ public:
     // The item number label of the card.
     virtual void setItemNumberText(const QString &text) = 0;
 
-    // monthColumn: the column of the monthly grid clicked last (0 before any).
-    virtual void recomputeStock(int monthColumn) = 0;
+    // monthColumn: the month the running stock is checked up to (1..12, 0
+    // the year end only). False when the computation refused the entry (the
+    // user was told and the card went back).
+    virtual bool recomputeStock(int monthColumn) = 0;
     virtual void recomputeValue() = 0;
     virtual void recomputeRates() = 0;
 };

@@ -1,5 +1,6 @@
 #include "ledger/entry_helpers.h"
 
+#include "ledger/entry_panels.h"
 #include "ledger/form12.h"
 #include "ledger/pick_list_panel.h"
 #include "ledger/start_of_use_panel.h"
@@ -12,8 +13,17 @@
 
 namespace kpv::ledger {
 
-EntryHelpers::EntryHelpers(Dolvb &d, CardSink &card, QWidget *screen, int currentYear, QLineEdit *text1)
-    : QObject(screen), m_d(d), m_router(d, card), m_screen(screen), m_text1(text1)
+namespace {
+QRect twipsRect(const QRect &px)
+{
+    return QRect(ui::pxToTwips(px.x()), ui::pxToTwips(px.y()), ui::pxToTwips(px.width()), ui::pxToTwips(px.height()));
+}
+// The word list shows a few words at least.
+constexpr int kMinListHeight = 2400;
+} // namespace
+
+EntryHelpers::EntryHelpers(Dolvb &d, EntryRouter &router, QWidget *screen, int currentYear, QLineEdit *text1)
+    : QObject(screen), m_d(d), m_router(router), m_screen(screen), m_text1(text1)
 {
     if (!m_text1) {
         m_text1 = new QLineEdit(screen);
@@ -23,6 +33,9 @@ EntryHelpers::EntryHelpers(Dolvb &d, CardSink &card, QWidget *screen, int curren
     }
     m_text1->installEventFilter(this);
     m_text1->hide();
+    // What the user types is the router's to store (at Enter, or when the
+    // card is registered or another cell is clicked).
+    connect(m_text1, &QLineEdit::textEdited, this, [this](const QString &text) { m_router.setTypedText(text); });
 
     m_picture1 = new PickListPanel(screen);
     connect(m_picture1, &PickListPanel::resetRequested, this, &EntryHelpers::resetRequested);
@@ -33,7 +46,9 @@ EntryHelpers::EntryHelpers(Dolvb &d, CardSink &card, QWidget *screen, int curren
         emit cardChanged();
     });
     connect(m_picture1, &PickListPanel::appendClicked, this, [this] {
-        if (m_router.appendWord()) showPickList(m_caption);
+        const bool added = m_router.appendWord();
+        emit cardChanged();
+        if (added) showPickList(m_caption);
     });
 
     m_picture21 = new StartOfUsePanel(currentYear, screen);
@@ -74,6 +89,12 @@ void EntryHelpers::closeCalculator()
     }
 }
 
+void EntryHelpers::closeTools()
+{
+    closeCalculator();
+    hidePanels();
+}
+
 void EntryHelpers::openCalculator()
 {
     closeCalculator();
@@ -82,18 +103,34 @@ void EntryHelpers::openCalculator()
     m_calculator->show();
 }
 
+void EntryHelpers::placeBesideCard(QWidget *panel, const QRect &designed)
+{
+    QRect at = designed;
+    if (m_cardPanel && m_cardPanel->isVisible())
+        at = ledger::placeBesideCard(twipsRect(m_cardPanel->geometry()), twipsRect(m_screen->rect()), designed,
+                                     panel == m_picture1 ? kMinListHeight : designed.height());
+    if (panel == m_picture1)
+        m_picture1->placeAt(at);
+    else
+        ui::setGeometryTwips(panel, at.left(), at.top(), at.width(), at.height());
+}
+
 void EntryHelpers::showPickList(const QString &caption)
 {
     m_caption = caption;
+    placeBesideCard(m_picture1, PickListPanel::designedPlace());
     m_picture1->showList(caption, m_router.wordCount(), m_router.pickListEntries());
 }
 
 void EntryHelpers::fieldGridClicked(int col)
 {
-    hidePanels();
-    m_picture1->place();
-    closeCalculator();
     const EntryStart s = m_router.startFieldEntry(col);
+    // Typed text that could not be stored keeps the text box as it was.
+    if (s.step == EntryStep::Kept) {
+        emit cardChanged();
+        return;
+    }
+    closeTools();
     switch (s.step) {
     case EntryStep::Text:
         m_text1->setText(s.text);
@@ -107,6 +144,7 @@ void EntryHelpers::fieldGridClicked(int col)
         openCalculator();
         break;
     case EntryStep::StartOfUse:
+        placeBesideCard(m_picture21, StartOfUsePanel::designedPlace());
         m_picture21->show();
         m_picture21->raise();
         break;
@@ -118,17 +156,21 @@ void EntryHelpers::fieldGridClicked(int col)
 
 void EntryHelpers::monthGridClicked(int row, int col)
 {
-    closeCalculator();
-    hidePanels();
-    if (m_router.startMonthEntry(row, col).step == EntryStep::Calculator) openCalculator();
+    const EntryStart s = m_router.startMonthEntry(row, col);
+    if (s.step != EntryStep::Kept) {
+        closeTools();
+        if (s.step == EntryStep::Calculator) openCalculator();
+    }
     emit cardChanged();
 }
 
 void EntryHelpers::itemNumberClicked()
 {
-    closeCalculator();
-    hidePanels();
-    if (m_router.startItemNumberEntry().step == EntryStep::Calculator) openCalculator();
+    const EntryStart s = m_router.startItemNumberEntry();
+    if (s.step != EntryStep::Kept) {
+        closeTools();
+        if (s.step == EntryStep::Calculator) openCalculator();
+    }
     emit cardChanged();
 }
 

@@ -1,7 +1,6 @@
 #include "ledger/entry_item_card_sink.h"
 
 #include "ledger/item_card.h"
-#include "ui/flex_grid.h"
 
 namespace kpv::ledger {
 
@@ -15,45 +14,16 @@ QString ItemCardSink::fieldCellText(int col) const
     return col >= 0 && col < ItemCard::kFieldColumns ? m_card.fieldCell(col) : QString();
 }
 
-void ItemCardSink::setFieldCellText(int col, const QString &text)
-{
-    m_card.setFieldCell(col, text);
-    m_fields->setTextMatrix(1, col, text);
-}
-
-int ItemCardSink::fieldCurrentColumn() const { return m_fields->col(); }
-
-void ItemCardSink::setFieldCurrentColumn(int col)
-{
-    m_fields->setRow(1);
-    m_fields->setCol(col);
-}
+void ItemCardSink::setFieldCellText(int col, const QString &text) { m_card.setFieldCell(col, text); }
 
 QString ItemCardSink::monthCellText(int row, int col) const
 {
     return row >= 0 && row < 3 && col >= 0 && col < ItemCard::kMonthColumns ? m_card.monthCell(row, col) : QString();
 }
 
-void ItemCardSink::setMonthCellText(int row, int col, const QString &text)
-{
-    m_card.setMonthCell(row, col, text);
-    m_months->setTextMatrix(row, col, text);
-}
-
-void ItemCardSink::setMonthCurrentCell(int row, int col)
-{
-    m_months->setRow(row);
-    m_months->setCol(col);
-}
-
+void ItemCardSink::setMonthCellText(int row, int col, const QString &text) { m_card.setMonthCell(row, col, text); }
 void ItemCardSink::setItemNumberText(const QString &text) { m_card.setItemNumberText(text); }
-
-void ItemCardSink::recomputeStock(int monthColumn)
-{
-    m_card.monthColumn = monthColumn;
-    m_card.recomputeStock();
-}
-
+bool ItemCardSink::recomputeStock(int monthColumn) { return m_card.recomputeStock(monthColumn); }
 void ItemCardSink::recomputeValue() { m_card.recomputeValue(); }
 void ItemCardSink::recomputeRates() { m_card.recomputeRates(); }
 

@@ -1,14 +1,12 @@
 #pragma once
-// The ledger screen's item card seen by the entry tools: values and cells go
-// to the ItemCard model, the current cells are the two grids' own, and the
-// recomputations are the card's (a refused shortage returns the card to its
-// values from before the entry).
+// The ledger screen's item card seen by the entry router: values and cells
+// go to the ItemCard, the recomputations are the card's (a refused shortage
+// returns the card to its values from before the entry). The grids' current
+// cells are kept here; the window shows them with the card.
 
 #include "ledger/entry_card_sink.h"
 
-namespace kpv::ui {
-class FlexGrid;
-}
+#include <utility>
 
 namespace kpv::ledger {
 
@@ -16,8 +14,7 @@ class ItemCard;
 
 class ItemCardSink : public CardSink {
 public:
-    ItemCardSink(ItemCard &card, ui::FlexGrid *fields, ui::FlexGrid *months)
-        : m_card(card), m_fields(fields), m_months(months) {}
+    explicit ItemCardSink(ItemCard &card) : m_card(card) {}
 
     LedgerRecord &cardRecord() override;
     int editMode() const override;
@@ -25,20 +22,23 @@ public:
     void beginEntry() override;
     QString fieldCellText(int col) const override;
     void setFieldCellText(int col, const QString &text) override;
-    int fieldCurrentColumn() const override;
-    void setFieldCurrentColumn(int col) override;
+    int fieldCurrentColumn() const override { return m_fieldColumn; }
+    void setFieldCurrentColumn(int col) override { m_fieldColumn = col; }
     QString monthCellText(int row, int col) const override;
     void setMonthCellText(int row, int col, const QString &text) override;
-    void setMonthCurrentCell(int row, int col) override;
+    void setMonthCurrentCell(int row, int col) override { m_monthCell = {row, col}; }
     void setItemNumberText(const QString &text) override;
-    void recomputeStock(int monthColumn) override;
+    bool recomputeStock(int monthColumn) override;
     void recomputeValue() override;
     void recomputeRates() override;
 
+    // The current cell of the monthly grid (line, column).
+    std::pair<int, int> monthCurrentCell() const { return m_monthCell; }
+
 private:
     ItemCard &m_card;
-    ui::FlexGrid *m_fields;
-    ui::FlexGrid *m_months;
+    int m_fieldColumn = 0;
+    std::pair<int, int> m_monthCell{1, 1};
 };
 
 } // namespace kpv::ledger

@@ -1,5 +1,7 @@
 #include "ledger/entry_panels.h"
 
+#include <algorithm>
+
 namespace kpv::ledger {
 
 namespace {
@@ -19,6 +21,28 @@ QPoint held(QPoint p, PanelMove how, int topAtZero)
 
 QPoint cardPanelPosition(QPoint pointerTwips, PanelMove how) { return held(pointerTwips, how, 900); }
 QPoint narrowPanelPosition(QPoint pointerTwips, PanelMove how) { return held(pointerTwips, how, 0); }
+
+QRect placeBesideCard(const QRect &card, const QRect &screen, const QRect &wanted, int minHeight)
+{
+    const int gap = 40;
+    int left = std::min(wanted.left(), screen.right() + 1 - wanted.width());
+    left = std::max(left, screen.left());
+    const int aboveTop = screen.top();
+    const int aboveBottom = card.top() - gap;            // the band above the card
+    const int belowTop = card.bottom() + 1 + gap;         // the band below it
+    const int belowBottom = screen.bottom() + 1;
+    const int above = std::max(0, aboveBottom - aboveTop);
+    const int below = std::max(0, belowBottom - belowTop);
+    const int h = wanted.height();
+    const bool startsAbove = wanted.top() < card.top();
+    const auto inAbove = [&](int height) { return QRect(left, std::max(aboveTop, aboveBottom - height), wanted.width(), height); };
+    const auto inBelow = [&](int height) { return QRect(left, belowTop, wanted.width(), height); };
+    if (startsAbove && above >= h) return QRect(left, std::max(aboveTop, std::min(wanted.top(), aboveBottom - h)), wanted.width(), h);
+    if (below >= h) return inBelow(h);
+    if (above >= h) return inAbove(h);
+    if (above >= below) return inAbove(std::max(above, minHeight));
+    return inBelow(std::max(below, minHeight));
+}
 
 std::vector<std::pair<int, int>> narrowListColumns()
 {

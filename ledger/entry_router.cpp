@@ -1,8 +1,10 @@
 #include "ledger/entry_router.h"
 
+#include "ledger/card_messages.h"
 #include "ledger/pick_list_entries.h"
 #include "storage/codepage.h"
 #include "storage/dolvb.h"
+#include "storage/item_number.h"
 #include "storage/numbers.h"
 #include "storage/quoted_lines.h"
 #include "storage/settings_slots.h"
@@ -15,7 +17,8 @@ namespace kpv::ledger {
 
 namespace {
 
-const QString kCardTitle = QStringLiteral("登録確認");
+namespace msg = card_messages;
+const QString kCardTitle = msg::cardTitle();
 constexpr QChar kCr = u'\r';
 
 // The text columns of the field grid.
@@ -106,36 +109,96 @@ QString EntryRouter::stockCellHelpText()
            + QStringLiteral("　②在庫数　ゼロの場合に薄ピンう着色");
 }
 
+bool EntryRouter::decimal() const
+{
+    return m_d.sharedSettings.isOn(slot::shared::kDecimalQuantities);
+}
+
 bool EntryRouter::refused(const QString &text)
 {
     cp932::Refusal refusal;
     if (cp932::canEncode(text, &refusal)) return false;
-    m_d.messages().tell(kCardTitle, QStringLiteral("登録できない文字があります。") + kCr + QStringLiteral("　「") + refusal.character
-                                        + QStringLiteral("」"));
+    m_d.messages().tell(kCardTitle, msg::unstorableCharacter(refusal.character));
     return true;
 }
 
-bool EntryRouter::storeField(int field, const QString &text)
+// A text field: stored cut to the field when longer, and the user is told.
+bool EntryRouter::storeText(int field, const QString &text)
 {
     if (refused(text)) return false;
     m_card.beginEntry();
     m_card.cardRecord().setField(field, text);
     m_d.changePending = 1;
+    const QString stored = m_card.cardRecord().field(field);
+    if (stored != trimSpaces(text)) m_d.messages().tell(kCardTitle, msg::textCut(trimSpaces(text), stored));
     return true;
 }
 
-bool EntryRouter::storeCell(int row, int slot, const QString &text)
+// A number of the field grid (field > 0) or of the monthly grid (row, slot):
+// only a number its place can hold is stored.
+bool EntryRouter::storeNumber(int field, int row, int slot, const QString &typed)
 {
-    if (refused(text)) return false;
-    // A month cell holds 7 bytes: a longer number cut to them would be read
-    // back as another number, so it is refused whole.
-    if (cp932::byteWidth(text) > LedgerRecord::kCellWidth) {
-        m_d.messages().tell(kCardTitle, QStringLiteral("数量は７桁までです。"));
+    const std::optional<QString> number = numberEntry(typed, decimal());
+    if (!number) {
+        m_d.messages().tell(kCardTitle, msg::notANumber(typed, decimal()));
+        return false;
+    }
+    const int width = field > 0 ? LedgerRecord::kFieldWidth : LedgerRecord::kCellWidth;
+    if (number->size() > width) {
+        m_d.messages().tell(kCardTitle, msg::numberTooLong(typed, width));
         return false;
     }
     m_card.beginEntry();
-    m_card.cardRecord().setCell(row, slot, text);
+    if (field > 0)
+        m_card.cardRecord().setField(field, *number);
+    else
+        m_card.cardRecord().setCell(row, slot, *number);
     m_d.changePending = 1;
+    return true;
+}
+
+bool EntryRouter::storeTextColumn(int col, const QString &text)
+{
+    const TextColumn *t = textColumnAt(col);
+    if (!t) return false;
+    if (!storeText(t->field, trimSpaces(cp932::fromInputMethod(text)))) return false;
+    const QString stored = m_card.cardRecord().field(t->field);
+    m_state.entryText = stored;
+    m_card.setFieldCellText(col, stored);
+    return true;
+}
+
+// ---- Entries --------------------------------------------------------------------
+
+void EntryRouter::startEntry()
+{
+    ++m_entry;
+    m_textOpen = false;
+    m_typed.reset();
+}
+
+void EntryRouter::endEntry()
+{
+    startEntry();
+    m_d.entryTarget = target::kNothing;
+}
+
+void EntryRouter::setTypedText(const QString &text)
+{
+    if (m_textOpen) m_typed = text;
+}
+
+bool EntryRouter::applyTypedText()
+{
+    if (!m_textOpen || !m_typed) return true;
+    const int col = m_card.fieldCurrentColumn();
+    const TextColumn *t = textColumnAt(col);
+    if (!t || trimSpaces(cp932::fromInputMethod(*m_typed)) == m_card.cardRecord().field(t->field)) {
+        m_typed.reset();
+        return true;
+    }
+    if (!storeTextColumn(col, *m_typed)) return false;
+    m_typed.reset();
     return true;
 }
 
@@ -143,9 +206,15 @@ bool EntryRouter::storeCell(int row, int slot, const QString &text)
 
 EntryStart EntryRouter::startFieldEntry(int col)
 {
-    m_state.cardColumn = col;
-    LedgerRecord &rec = m_card.cardRecord();
     EntryStart out;
+    if (!applyTypedText()) {
+        out.step = EntryStep::Kept;
+        return out;
+    }
+    startEntry();
+    m_state.cardColumn = col;
+    m_card.setFieldCurrentColumn(col);
+    LedgerRecord &rec = m_card.cardRecord();
 
     if (const TextColumn *t = textColumnAt(col)) {
         // The cell shows the field as stored; its bytes stay as read until
@@ -155,6 +224,7 @@ EntryStart EntryRouter::startFieldEntry(int col)
         m_state.entryText = text;
         m_d.entryTarget = t->target;
         m_d.currentList = t->list;
+        m_textOpen = true;
         out.step = EntryStep::Text;
         out.caption = QString::fromUtf16(t->caption);
         out.text = text;
@@ -182,9 +252,14 @@ EntryStart EntryRouter::startFieldEntry(int col)
 
 EntryStart EntryRouter::startMonthEntry(int row, int col)
 {
+    EntryStart out;
+    if (!applyTypedText()) {
+        out.step = EntryStep::Kept;
+        return out;
+    }
+    startEntry();
     m_state.monthColumn = col;
     m_state.monthRow = row;
-    EntryStart out;
     if (col >= 1 && col <= 12) {
         m_d.entryTarget = row == 1 ? target::kReceipts : target::kIssues;
     } else if (col == kPlanSlot) {
@@ -200,11 +275,16 @@ EntryStart EntryRouter::startMonthEntry(int row, int col)
 
 EntryStart EntryRouter::startItemNumberEntry()
 {
+    EntryStart out;
+    if (!applyTypedText()) {
+        out.step = EntryStep::Kept;
+        return out;
+    }
+    startEntry();
     const QString number = m_card.cardRecord().field(kItemNumberField);
     m_card.setItemNumberText(number);
     m_state.entryText = number;
     m_d.entryTarget = target::kItemNumber;
-    EntryStart out;
     out.step = EntryStep::Calculator;
     return out;
 }
@@ -214,12 +294,9 @@ EntryStart EntryRouter::startItemNumberEntry()
 std::optional<QString> EntryRouter::textEnter(const QString &text)
 {
     const int col = m_card.fieldCurrentColumn();
-    const TextColumn *t = textColumnAt(col);
-    if (!t) return std::nullopt;
-    if (!storeField(t->field, trimSpaces(text))) return std::nullopt;
-    const QString stored = m_card.cardRecord().field(t->field);
-    m_state.entryText = stored;
-    m_card.setFieldCellText(col, stored);
+    if (!textColumnAt(col)) return std::nullopt;
+    if (!storeTextColumn(col, text)) return std::nullopt;
+    m_typed.reset();
     const int next = col >= 0 && col < 3 ? col + 1 : 0;
     m_card.setFieldCurrentColumn(next);
     return m_card.fieldCellText(next);
@@ -251,17 +328,21 @@ void EntryRouter::pickWord(const QString &entry)
             m_d.messages().tell(QStringLiteral("在庫品台帳確認"), m_d.entryTarget == target::kSpecification
                                                                    ? QStringLiteral("仕様が入力されていません。")
                                                                    : QStringLiteral("品名が入力されていません。"));
-        } else if (storeField(t->field, word)) {
+        } else if (storeText(t->field, word)) {
             const QString stored = m_card.cardRecord().field(t->field);
             m_card.setFieldCellText(t->col, stored);
             m_state.entryText = stored;
         }
     }
     m_state.pickedWord = 0;
+    // The text box closes with the pick: the word is the user's choice.
+    m_textOpen = false;
+    m_typed.reset();
 }
 
 bool EntryRouter::appendWord()
 {
+    if (!applyTypedText()) return false;
     const QString word = cleanText(m_state.entryText);
     const QString title = kCardTitle;
     if (word.isEmpty()) {
@@ -280,7 +361,7 @@ bool EntryRouter::appendWord()
 
 void EntryRouter::chooseStartOfUse(const QString &entry)
 {
-    if (!storeField(kStartOfUseField, entry)) return;
+    if (!storeText(kStartOfUseField, entry)) return;
     m_card.setFieldCellText(kStartOfUseColumn, m_card.cardRecord().field(kStartOfUseField));
 }
 
@@ -343,14 +424,17 @@ void EntryRouter::showMonthCell(int row, int slot)
     m_card.setMonthCellText(row, slot, shown(m_card.cardRecord().cellNumber(row, slot), decimal ? u"###,###.0" : u"#,###,###"));
 }
 
-bool EntryRouter::writeBack(const QString &readout)
+bool EntryRouter::writeBack(const QString &readout, int entry)
 {
-    const QString v = trimSpaces(readout);
+    // An entry that is over (the card moved to another item, was closed or
+    // another cell was started) takes nothing.
+    if (entry >= 0 && entry != m_entry) return false;
+    const QString v = trimSpaces(cp932::fromInputMethod(readout));
     switch (m_d.entryTarget) {
     case target::kFieldNumber: {
         const NumberColumn *n = numberColumnAt(m_state.cardColumn);
         if (!n) return true;
-        if (!storeField(n->field, v)) return false;
+        if (!storeNumber(n->field, 0, 0, v)) return false;
         showNumberField(n->col, n->field);
         m_card.setFieldCurrentColumn(m_state.cardColumn);
         if (n->field == 5)
@@ -364,7 +448,7 @@ bool EntryRouter::writeBack(const QString &readout)
         const int row = m_d.entryTarget == target::kReceipts ? 1 : 2;
         const int slot = m_state.monthColumn;
         if (slot < 1 || slot > 12) return true;
-        if (!storeCell(row, slot, v)) return false;
+        if (!storeNumber(0, row, slot, v)) return false;
         showMonthCell(row, slot);
         m_card.recomputeStock(slot);
         return true;
@@ -372,7 +456,7 @@ bool EntryRouter::writeBack(const QString &readout)
     case target::kPlannedReceipts:
     case target::kPlannedIssues: {
         const int row = m_d.entryTarget == target::kPlannedReceipts ? 1 : 2;
-        if (!storeCell(row, kPlanSlot, v)) return false;
+        if (!storeNumber(0, row, kPlanSlot, v)) return false;
         showMonthCell(row, kPlanSlot);
         m_card.recomputeRates();
         return true;
@@ -387,8 +471,9 @@ bool EntryRouter::writeBack(const QString &readout)
 bool EntryRouter::writeItemNumber(const QString &v)
 {
     LedgerRecord &rec = m_card.cardRecord();
+    const auto keepShown = [&] { m_card.setItemNumberText(rec.field(kItemNumberField) + QLatin1Char(' ')); };
     if (refused(v)) {
-        m_card.setItemNumberText(rec.field(kItemNumberField) + QLatin1Char(' '));
+        keepShown();
         return false;
     }
     // The number as field 0 would hold it (cut to the field on whole
@@ -396,6 +481,16 @@ bool EntryRouter::writeItemNumber(const QString &v)
     LedgerRecord probe;
     probe.setField(kItemNumberField, v);
     const QString number = probe.field(kItemNumberField);
+    // It names the item's specification workbook: the rule of every item
+    // number, with the import's message.
+    for (const QString &n : {v, number}) {
+        if (const auto problem = itemNumberProblem(n)) {
+            m_d.messages().tell(kCardTitle, *problem);
+            keepShown();
+            return false;
+        }
+    }
+    if (number != v) m_d.messages().tell(kCardTitle, msg::textCut(v, number));
     m_state.entryText = number;
     m_card.setItemNumberText(number + QLatin1Char(' '));
 
@@ -414,9 +509,7 @@ bool EntryRouter::writeItemNumber(const QString &v)
             found = m_d.findItemNumber(number);
         }
         if (found)
-            keepPrevious = m_d.messages().ask(kCardTitle, QStringLiteral(" ") + QString::number(m_d.foundRecordNo)
-                                                             + QStringLiteral(" 項目に同一在庫品Noがあります。") + kCr
-                                                             + QStringLiteral("入力在庫品NOをを修修正目に戻します。　"));
+            keepPrevious = m_d.messages().ask(kCardTitle, msg::duplicateItemNumber(m_d.foundRecordNo));
     }
     m_card.beginEntry();
     if (keepPrevious) {

@@ -1,18 +1,31 @@
 #pragma once
 // The entry tools of the item card: what a click on a card cell starts, the
 // text box's Enter, the word list (show, pick, append), the start-of-use
-// choice and the calculator's start value and write-back.
+// choice and the calculator's start value and write-back. This is the one
+// way values get into the card.
 //
 // Everything here works on the card through CardSink and on the process-wide
 // data (entry target, current list, change flag, word lists, index) through
 // Dolvb; the screens only show what the results say. Values go into the
 // card's record at once; the ledger changes only when the card is registered.
 //
-// Policy for stored text: a text code page 932 cannot hold is refused with a
-// message naming the character and nothing is stored; a text longer than its
-// field (28 bytes) is cut on whole characters, and the card shows what was
-// stored. A number longer than a month cell (7 bytes) is refused whole, since
-// cut it would read as another number.
+// An entry belongs to the card and the cell it was started on. Each start
+// (a click on a cell or on the item number) opens a new entry; endEntry()
+// ends the open one, and the card's owner calls it before anything changes
+// the card's item or closes it. A write-back for an entry that is over is
+// refused, so a value is never written into another item.
+//
+// Text typed into the text box is taken as the user typed it: pressing Enter
+// stores it, and so does applyTypedText() (registering, a click on another
+// cell, "追記"), with the same checks. Policy for stored text: characters a
+// Linux input method types in place of code page 932's own are taken as
+// those (cp932::fromInputMethod); a text code page 932 cannot hold is refused
+// with a message naming the character and nothing is stored; a text longer
+// than its field (28 bytes) is cut on whole characters, the card shows what
+// was stored, and the user is told. A number entry must be a number
+// (numberEntry in storage/numbers.h) that its cell can hold; anything else
+// is refused with a message naming the text, and nothing is stored. The item
+// number must be usable in a file name (storage/item_number.h).
 
 #include "ledger/entry_card_sink.h"
 #include "ledger/entry_state.h"
@@ -35,6 +48,7 @@ enum class EntryStep {
     Calculator,  // open the calculator
     StartOfUse,  // show the start-of-use chooser
     Refused,     // the cell takes no entry (the user was told)
+    Kept,        // text typed into the text box was refused: it stays open as it was
 };
 
 struct EntryStart {
@@ -51,11 +65,26 @@ public:
     EntryState &state() { return m_state; }
     const EntryState &state() const { return m_state; }
 
+    // The entry open now; a new number at every start and at endEntry().
+    int entry() const { return m_entry; }
+    // Ends the open entry: nothing typed for it is written afterwards, and
+    // the entry target is "nothing" again.
+    void endEntry();
+
     // A click on column col of the field grid / on a cell of the monthly
-    // grid / on the item number.
+    // grid / on the item number. Text typed into the text box is applied
+    // first (step Kept, nothing else, when it is refused).
     EntryStart startFieldEntry(int col);
     EntryStart startMonthEntry(int row, int col);
     EntryStart startItemNumberEntry();
+
+    // The text box's contents as the user edits them.
+    void setTypedText(const QString &text);
+    // Stores what was typed into the text box and not yet stored, into the
+    // field the box is on, as Enter would (the box stays on that field).
+    // True when nothing was pending or it was stored; false when refused.
+    bool applyTypedText();
+    bool hasTypedText() const { return m_typed.has_value(); }
 
     // Enter in the text box while the field grid's current column is a text
     // column: stores the text, moves the current column on (0 -> 1 -> 2 ->
@@ -69,7 +98,8 @@ public:
     // A click on an entry of the word list: stores the word its leading
     // number stands for into the edited field.
     void pickWord(const QString &entry);
-    // "追記": appends the edited text to the current list. True when added.
+    // "追記": appends the edited text to the current list (typed text is
+    // stored first). True when added.
     bool appendWord();
 
     void chooseStartOfUse(const QString &entry);
@@ -77,11 +107,12 @@ public:
 
     // The value the calculator starts with; moves the monthly grid's current
     // cell to the edited cell. The numbers start from their stored text, so
-    // confirming an unchanged value never turns "1,234" into 1.
+    // confirming an unchanged value never changes it.
     QString calculatorStart();
-    // Writes the calculator's value into the card and recomputes. False
-    // (nothing stored, the user was told) when the value was refused.
-    bool writeBack(const QString &readout);
+    // Writes the calculator's value into the card and recomputes, for the
+    // entry given (the open one when -1). False (nothing stored) when the
+    // value was refused (the user was told) or the entry is over.
+    bool writeBack(const QString &readout, int entry = -1);
 
     // Message texts that the screens show too.
     static QString notAnEntryCellText();
@@ -90,17 +121,23 @@ public:
     static QString stockCellHelpText();
 
 private:
+    void startEntry();
     bool refused(const QString &text);
-    bool storeField(int field, const QString &text);
-    bool storeCell(int row, int slot, const QString &text);
+    bool storeText(int field, const QString &text);
+    bool storeNumber(int field, int row, int slot, const QString &typed);
     void showNumberField(int col, int field);
     void showMonthCell(int row, int slot);
     bool writeItemNumber(const QString &v);
+    bool storeTextColumn(int col, const QString &text);
     int recomputeColumn() const;
+    bool decimal() const;
 
     Dolvb &m_d;
     CardSink &m_card;
     EntryState m_state;
+    int m_entry = 0;
+    bool m_textOpen = false;          // the text box is open on a text column
+    std::optional<QString> m_typed;   // typed into it and not yet stored
 };
 
 } // namespace kpv::ledger

@@ -5,7 +5,7 @@
 #include "ledger/pick_list_panel.h"
 #include "ledger/start_of_use_panel.h"
 #include "storage/settings_slots.h"
-#include "menu/background_palette.h"
+#include "ui/background_palette.h"
 #include "search/narrow_panel.h"
 #include "search/sort_panel.h"
 #include "storage/dolvb.h"
@@ -16,6 +16,7 @@
 #include "ui/flex_grid.h"
 #include "ui/twips.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -162,13 +163,17 @@ void Form11::connectList()
     });
     connect(m_list.grid, &ui::FlexGrid::cellClickedAt, this, [this](int r, int c) { m_session.setListCell(r, c); });
     connect(newItem, &QPushButton::clicked, this, [this] {
-        openCardPanels();
-        run([this] { m_session.openNewCard(); });
+        run([this] {
+            m_session.openNewCard();
+            if (m_session.cardOpen()) openCardPanels();
+        });
     });
     connect(correct, &QPushButton::clicked, this, [this] {
-        openCardPanels();
         m_session.setListCell(m_list.grid->row(), m_list.grid->col());
-        run([this] { m_session.openCorrectCard(); });
+        run([this] {
+            m_session.openCorrectCard();
+            if (m_session.cardOpen()) openCardPanels();
+        });
     });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 }
@@ -183,20 +188,12 @@ void Form11::connectCard()
         m_session.setListCell(m_list.grid->row(), m_list.grid->col());
         run([this] { m_session.nextCard(); });
     });
-    connect(m_card.close, &QPushButton::clicked, this, [this] {
-        pickList->hide();
-        run([this] { m_session.closeCard(); });
-    });
+    connect(m_card.close, &QPushButton::clicked, this, [this] { run([this] { m_session.closeCard(); }); });
     connect(m_card.fields, &ui::FlexGrid::cellClickedAt, this, [this](int r, int c) {
-        if (r != 1) return;
-        m_session.card().cardColumn = c;
-        emit fieldCellClicked(c);
+        if (r == 1) emit fieldCellClicked(c);
     });
     connect(m_card.months, &ui::FlexGrid::cellClickedAt, this, [this](int r, int c) {
-        if (r < 1) return;
-        m_session.card().monthRow = r;
-        m_session.card().monthColumn = c;
-        emit monthCellClicked(r, c);
+        if (r >= 1) emit monthCellClicked(r, c);
     });
     connect(m_card.itemNumber, &ui::ClickLabel::clicked, this, &Form11::itemNumberClicked);
 }
@@ -205,14 +202,21 @@ void Form11::connectCard()
 // start-of-use chooser on the screen's background, the calculator.
 void Form11::connectEntry(const QDate &today)
 {
-    m_cardSink = std::make_unique<ItemCardSink>(m_session.card(), m_card.fields, m_card.months);
-    m_entry = new EntryHelpers(m_session.data(), *m_cardSink, background, today.year(), m_card.text);
+    m_entry = new EntryHelpers(m_session.data(), m_session.entry(), background, today.year(), m_card.text);
+    m_entry->setCardPanel(m_card.panel);
     pickList = m_entry->pickListPanel();
     startOfUse = m_entry->startOfUsePanel();
+    // The entry tools close whenever the session ends the open entry.
+    m_session.setEntryToolsCloser([this] { m_entry->closeTools(); });
+    // A refused entry is painted while its message is up.
+    m_session.card().setPainter([this] {
+        showCard();
+        m_card.panel->repaint();
+    });
     connect(this, &Form11::fieldCellClicked, m_entry, &EntryHelpers::fieldGridClicked);
     connect(this, &Form11::monthCellClicked, m_entry, &EntryHelpers::monthGridClicked);
     connect(this, &Form11::itemNumberClicked, m_entry, &EntryHelpers::itemNumberClicked);
-    connect(m_entry, &EntryHelpers::cardChanged, this, [this] { m_card.showCard(m_session.card()); });
+    connect(m_entry, &EntryHelpers::cardChanged, this, &Form11::showCard);
     connect(m_entry, &EntryHelpers::resetRequested, this, &Form11::fom11gamencler);
     connect(m_card.entryHelp, &QPushButton::clicked, m_entry, &EntryHelpers::showMoveCardHelp);
     new EntryPanelMover(m_card.panel, m_card.frame, narrowPanel, m_list.grid, m_list.panel);
@@ -220,13 +224,8 @@ void Form11::connectEntry(const QDate &today)
 
 void Form11::resetPanels()
 {
-    // The calculator belongs to the cell it was opened on: a page move or
-    // another item on the card ends it.
-    m_entry->closeCalculator();
-    m_entry->hidePanels();
-    for (QWidget *w : {static_cast<QWidget *>(progress), static_cast<QWidget *>(pickList),
-                       static_cast<QWidget *>(m_list.narrowPaging), static_cast<QWidget *>(importPanel),
-                       static_cast<QWidget *>(m_card.text)})
+    for (QWidget *w : {static_cast<QWidget *>(progress), static_cast<QWidget *>(m_list.narrowPaging),
+                       static_cast<QWidget *>(importPanel)})
         w->hide();
     m_list.paging->show();
 }
@@ -244,9 +243,51 @@ void Form11::openCardPanels()
 bool Form11::fom11gamencler()
 {
     resetPanels();
-    const bool ok = m_session.reset();
+    // The text box and the word list go with the reset, and so does the
+    // calculator: the entry ends (typed text is stored first).
+    const bool ok = m_session.endEntry() && m_session.reset();
     refresh();
     return ok;
+}
+
+// The narrowing, sort and delete panels close the card: its entry ends and
+// its unregistered values are not discarded without a question.
+bool Form11::resetListState()
+{
+    if (!m_session.leaveCard()) {
+        refresh();
+        return false;
+    }
+    return fom11gamencler();
+}
+
+void Form11::afterCommand()
+{
+    // The ledger was replaced elsewhere and the list read again: a narrowed
+    // list of the old record numbers is left too.
+    if (m_session.takeListReloaded() && m_narrowed && m_narrow) m_narrow->close();
+    refresh();
+}
+
+void Form11::closeEvent(QCloseEvent *event)
+{
+    if (!m_session.ending() && m_session.cardOpen() && !m_session.leaveCard()) {
+        event->ignore();
+        refresh();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void Form11::showCard()
+{
+    m_card.showCard(m_session.card());
+    // The grids' current cells are the entry's.
+    const auto [row, col] = m_session.cardCells().monthCurrentCell();
+    m_card.months->setRow(row);
+    m_card.months->setCol(col);
+    m_card.fields->setRow(1);
+    m_card.fields->setCol(m_session.cardCells().fieldCurrentColumn());
 }
 
 void Form11::refresh()
@@ -257,7 +298,7 @@ void Form11::refresh()
     m_card.panel->setVisible(m_session.cardOpen());
     if (m_session.cardOpen()) {
         m_card.panel->raise();
-        m_card.showCard(m_session.card());
+        showCard();
     }
 }
 
@@ -281,6 +322,13 @@ ui::FlexGrid &Form11::listGrid()
 
 void Form11::showRecords(const std::vector<int> &recordNos)
 {
+    // A narrowed list of a ledger replaced elsewhere names other items now.
+    if (m_narrow && m_session.ledgerReplacedSince(m_narrow->narrowing().readFrom())) {
+        m_session.reloadList();
+        m_session.takeListReloaded();
+        m_narrow->close();
+        return;
+    }
     m_session.showRecords(recordNos);
     // A card registered meanwhile repaints this page of the narrowed list.
     m_session.setPageRefill([this] { m_session.showRecords(m_narrow->narrowing().pageRecords()); });

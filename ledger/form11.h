@@ -12,10 +12,9 @@
 // typed member, built by its own function below.
 
 #include "ledger/card_panel.h"
-#include "ledger/entry_item_card_sink.h"
 #include "ledger/ledger_session.h"
 #include "ledger/list_panel.h"
-#include "menu/screen_seam.h"
+#include "ui/screen_seam.h"
 #include "search/list_host.h"
 
 #include <QDate>
@@ -57,8 +56,10 @@ public:
     search::NarrowPanel &narrowing() { return *m_narrow; }
     search::SortPanel &sorting() { return *m_sortPanel; }
 
-    // Resets the screen to the list state (every command starts with it).
-    // False when the program is ending.
+    // Resets the screen to the list state (every command starts with it):
+    // the card's open entry ends and its tools close. False when the program
+    // is ending, or text typed into the text box could not be stored (the
+    // user was told; the command stops there).
     bool fom11gamencler();
     // Shows the session's state: list, labels, card.
     void refresh();
@@ -82,6 +83,11 @@ public:
     ui::PictureBox *progress = nullptr;    // Picture5
     ui::PictureBox *startOfUse = nullptr;  // Picture21
 
+protected:
+    // 終 了 (and the window's own close): the card's unregistered values are
+    // not discarded without a question.
+    void closeEvent(QCloseEvent *event) override;
+
 signals:
     void fieldCellClicked(int col);
     void monthCellClicked(int row, int col);
@@ -94,23 +100,26 @@ private:
     void connectList();
     void connectCard();
     void applySettings();
-    // The panels a reset hides (word list, narrowed paging, import, progress,
-    // text box); opening a card hides the narrowing and sorting panels too.
+    // The panels a reset hides (narrowed paging, import, progress; the
+    // entry tools close with the entry, see LedgerSession); opening a card
+    // hides the narrowing and sorting panels too.
     void resetPanels();
     void openCardPanels();
     // Runs a command of the session, then shows the new state.
     template <class F> void run(F &&f)
     {
         f();
-        refresh();
+        afterCommand();
     }
+    void afterCommand();
+    void showCard();
 
     void connectEntry(const QDate &today);
     // Narrowing, sorting and deleting (the panels talk to the list through
     // the ListHost below).
     void buildSearchPanels();
     ui::FlexGrid &listGrid() override;
-    bool resetListState() override { return fom11gamencler(); }
+    bool resetListState() override;
     void showRecords(const std::vector<int> &recordNos) override;
     void showWholeLedger() override;
     void setCountAndPage(const QString &count, const QString &page) override;
@@ -120,7 +129,6 @@ private:
     LedgerSession m_session;
     ListPanel m_list;
     CardPanel m_card;
-    std::unique_ptr<ItemCardSink> m_cardSink;
     EntryHelpers *m_entry = nullptr;
     search::NarrowPanel *m_narrow = nullptr;
     search::SortPanel *m_sortPanel = nullptr;

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 
 namespace kpv::ledger {
 
@@ -34,6 +36,9 @@ Form12::Form12(EntryRouter &router, Dolvb &d, QWidget *parent)
     setObjectName(QStringLiteral("Form12"));
     setWindowTitle(QStringLiteral("マウス電卓"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The window paints all of itself, whatever lies under it and whether or
+    // not a window manager looks after it.
+    setAutoFillBackground(true);
     setFixedSize(ui::twipsToPx(6495), ui::twipsToPx(3120));
 
     m_readout = new QLabel(this);
@@ -83,13 +88,43 @@ Form12::Form12(EntryRouter &router, Dolvb &d, QWidget *parent)
     connect(m_command40, &QPushButton::clicked, this,
             [this] { m_d.messages().tell(QStringLiteral("入力確認"), EntryRouter::calculatorHelpText()); });
 
+    // The display follows what is typed: the large "決 定" takes it then.
+    connect(m_text1, &QLineEdit::textEdited, this, [this](const QString &text) {
+        m_calc.setTyped(text);
+        showReadout();
+    });
+
     const int target = d.entryTarget;
     const QPoint at = Calculator::windowPositionTwips(target);
-    move(ui::twipsToPx(at.x()), ui::twipsToPx(at.y()));
+    m_wanted = QPoint(ui::twipsToPx(at.x()), ui::twipsToPx(at.y()));
+    placeOnScreen();
     if (Calculator::halfWidthInput(target)) m_text1->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText);
+    m_entry = router.entry();
     m_calc.start(router.calculatorStart());
     showReadout();
     m_text1->setText(m_calc.readout());
+}
+
+void Form12::placeOnScreen()
+{
+    QScreen *s = screen();
+    if (!s) {
+        move(m_wanted);
+        return;
+    }
+    // The frame a window manager adds is known once the window is shown.
+    const QSize frame = frameGeometry().size().expandedTo(size());
+    move(Calculator::placeInside(m_wanted, frame, s->availableGeometry()));
+}
+
+void Form12::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    placeOnScreen();
+    // Above the ledger screen it belongs to, also without a window manager
+    // to keep it there.
+    raise();
+    QTimer::singleShot(0, this, &Form12::placeOnScreen);
 }
 
 QPushButton *Form12::key(int index) const
@@ -119,7 +154,7 @@ void Form12::cancelEntry()
 
 void Form12::confirmShown()
 {
-    if (m_router.writeBack(m_calc.readout())) {
+    if (m_router.writeBack(m_calc.readout(), m_entry)) {
         emit written();
         close();
     }
@@ -130,7 +165,7 @@ void Form12::confirmTyped(bool fromEnter)
     m_calc.setTyped(m_text1->text());
     showReadout();
     if (fromEnter) m_text1->hide();
-    if (m_router.writeBack(m_calc.readout())) {
+    if (m_router.writeBack(m_calc.readout(), m_entry)) {
         emit written();
         close();
     } else if (fromEnter) {

@@ -1,10 +1,16 @@
 #pragma once
 // The mouse calculator: a small window over the ledger screen with a keypad
 // of digits, letters and signs, a large display and a typing box over the
-// display. Opened by the card for one cell (the entry router knows which);
-// a confirmation writes the value back into the card through the router and
-// closes the window, "閉じる" closes it without writing. A value the card
-// refuses (text the code page cannot hold) leaves the window open.
+// display. Opened by the card for one cell (the entry router knows which)
+// and bound to that entry: a confirmation writes the value back into the card
+// through the router and closes the window, "閉じる" closes it without
+// writing, and once the entry is over (the card moved on) nothing it holds is
+// written. A value the card refuses leaves the window open. The large
+// "決 定" takes what the user gave last: the keys' value, or the text typed
+// into the box over the display, which the display follows as it is typed.
+//
+// The window opens at its place for the entry, moved as far as needed to lie
+// wholly inside the screen's available area.
 //
 // The window deletes itself when closed; the card keeps at most one.
 
@@ -47,6 +53,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void keyClicked(int index);
@@ -54,10 +61,13 @@ private:
     void confirmShown();
     void confirmTyped(bool fromEnter);
     void showReadout();
+    void placeOnScreen();
 
     EntryRouter &m_router;
     Dolvb &m_d;
     Calculator m_calc;
+    int m_entry = 0;       // the entry the window was opened for
+    QPoint m_wanted;       // its place for the entry (screen pixels)
     QLabel *m_readout = nullptr;
     QLineEdit *m_text1 = nullptr;
     std::map<int, QPushButton *> m_keys;

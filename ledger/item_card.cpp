@@ -1,5 +1,6 @@
 #include "ledger/item_card.h"
 
+#include "ledger/card_messages.h"
 #include "storage/dolvb.h"
 #include "storage/numbers.h"
 
@@ -7,27 +8,18 @@
 
 namespace kpv::ledger {
 
-namespace {
-const QString kTitle = QStringLiteral("登録確認");
-const QString kShortage = QStringLiteral(" この数量では在庫数不足となります。");
-const QString kGoingBack = QStringLiteral("入力以前の数値に戻します。　");
+namespace msg = card_messages;
 
+namespace {
 bool fitsCell(const QString &text)
 {
-    return cp932::byteWidth(text) <= LedgerRecord::kCellWidth;
+    return text.size() <= LedgerRecord::kCellWidth;
 }
-} // namespace
 
-// A month cell holds 7 bytes: a longer number would be stored cut (and read
-// back as another number), so it is refused whole.
-bool ItemCard::refuseLongCell(const QString &text)
-{
-    if (fitsCell(text)) return false;
-    m_d.messages().tell(kTitle, QStringLiteral("数量は７桁までです。") + QLatin1Char('\r') + kGoingBack);
-    m_values = m_beforeEntry;
-    show();
-    return true;
-}
+// The widest rates a 7-byte cell holds.
+const QString kHighestRate = QStringLiteral("9999999");
+const QString kLowestRate = QStringLiteral("-999999");
+} // namespace
 
 void ItemCard::setLook(const QuantityMode &mode, const QStringList &monthHeadings)
 {
@@ -51,6 +43,7 @@ void ItemCard::load(const LedgerRecord &record)
 {
     m_values = record;
     m_beforeEntry = record;
+    m_shown = record;
     show();
 }
 
@@ -59,7 +52,9 @@ void ItemCard::blank()
     m_itemNumber.clear();
     m_values.clear();
     m_beforeEntry.clear();
+    m_shown.clear();
     m_storedBytes.clear();
+    m_readFrom = {};
     show();
 }
 
@@ -83,71 +78,6 @@ void ItemCard::show()
     }
 }
 
-bool ItemCard::store(bool ok, const cp932::Refusal &refusal)
-{
-    if (!ok)
-        m_d.messages().tell(kTitle, QStringLiteral("「") + refusal.character + QStringLiteral("」は登録できない文字です。")
-                                        + QLatin1Char('\r') + QStringLiteral("　別の文字で入力してください。"));
-    return ok;
-}
-
-bool ItemCard::storeField(int n, const QString &text)
-{
-    beginEntry();
-    cp932::Refusal refusal;
-    if (!store(m_values.setField(n, text, &refusal), refusal)) return false;
-    m_d.changePending = 1;
-    show();
-    return true;
-}
-
-bool ItemCard::storeMonthCell(int r, int m, const QString &text)
-{
-    if (r < 1 || r > 2 || m < 1 || m > 12) return false;
-    beginEntry();
-    monthRow = r;
-    monthColumn = m;
-    if (refuseLongCell(text.trimmed())) return false;
-    cp932::Refusal refusal;
-    if (!store(m_values.setCell(r, m, text, &refusal), refusal)) return false;
-    m_monthCells[size_t(r)][size_t(m)] = m_mode.movement(m_values.cellNumber(r, m));
-    return recomputeStock();
-}
-
-bool ItemCard::storePlan(int r, const QString &text)
-{
-    if (r < 1 || r > 2) return false;
-    beginEntry();
-    if (refuseLongCell(text.trimmed())) return false;
-    cp932::Refusal refusal;
-    if (!store(m_values.setCell(r, 14, text, &refusal), refusal)) return false;
-    m_monthCells[size_t(r)][14] = m_mode.movement(m_values.cellNumber(r, 14));
-    recomputeRates();
-    m_d.changePending = 1;
-    return true;
-}
-
-bool ItemCard::storeQuantity(int n, const QString &text)
-{
-    if (n != 8 && n != 9) return false;
-    beginEntry();
-    cp932::Refusal refusal;
-    if (!store(m_values.setField(n, text, &refusal), refusal)) return false;
-    m_fieldCells[size_t(n - 1)] = m_mode.cardStock(m_values.fieldNumber(n));
-    return recomputeStock();
-}
-
-bool ItemCard::storeUnitPrice(const QString &text)
-{
-    beginEntry();
-    cp932::Refusal refusal;
-    if (!store(m_values.setField(5, text, &refusal), refusal)) return false;
-    m_fieldCells[4] = m_mode.cardMoney(m_values.fieldNumber(5));
-    recomputeValue();
-    m_d.changePending = 1;
-    return true;
-}
-
 double ItemCard::sumCells(int r, int last) const
 {
     double s = 0;
@@ -160,16 +90,46 @@ void ItemCard::showMonthLine(int r)
     for (int m = 1; m <= 13; ++m) m_monthCells[size_t(r)][size_t(m)] = m_mode.movement(m_values.cellNumber(r, m));
 }
 
-void ItemCard::refuseShortage(double stock, const QString &heading)
+// The refused state stays on the card while the message is up; then the
+// card goes back to its values from before the entry.
+void ItemCard::refuse(const QString &message)
 {
-    m_fieldCells[9] = m_mode.computedStock(stock);
-    m_stockShade = StockShade::Pink;
-    m_d.messages().tell(kTitle, heading + kShortage + QLatin1Char('\r') + kGoingBack);
+    if (m_paint) m_paint();
+    m_d.messages().tell(msg::cardTitle(), message);
     m_values = m_beforeEntry;
     show();
 }
 
-bool ItemCard::recomputeStock()
+void ItemCard::refuseShortage(double stock, const QString &heading)
+{
+    m_fieldCells[9] = m_mode.computedStock(stock);
+    m_stockShade = StockShade::Pink;
+    refuse(msg::shortage(heading));
+}
+
+// A month cell holds 7 bytes: a total that does not fit would be stored cut
+// (and read back as another number), so the entry is refused.
+bool ItemCard::refuseLongTotal(double total)
+{
+    if (fitsCell(numberText(total))) return false;
+    refuse(msg::totalTooLong());
+    return true;
+}
+
+void ItemCard::storeStock(double stock)
+{
+    if (stock == 0) {
+        m_values.setField(10, QStringLiteral("0"));
+        m_fieldCells[9] = QStringLiteral("0");
+        m_stockShade = StockShade::Pink;
+    } else {
+        m_values.setField(10, numberText(stock));
+        m_fieldCells[9] = m_mode.computedStock(stock);
+        m_stockShade = stock >= m_values.fieldNumber(9) ? StockShade::Window : StockShade::LightBlue;
+    }
+}
+
+bool ItemCard::recomputeStock(int monthColumn)
 {
     const int c = monthColumn;
     const QString heading = (c >= 0 && c < kMonthColumns) ? m_monthCells[0][size_t(c)] : QString();
@@ -189,24 +149,16 @@ bool ItemCard::recomputeStock()
     const double issues = sumCells(2, 12);
     showMonthLine(2);
     const double stock = previous + receipts - issues;
-    if (refuseLongCell(numberText(receipts)) || refuseLongCell(numberText(issues))) return false;
+    if (refuseLongTotal(receipts) || refuseLongTotal(issues)) return false;
     if (stock < 0) {
         refuseShortage(stock, QString());
         return false;
     }
 
-    m_values.setField(10, numberText(stock));
     m_values.setCell(1, 13, numberText(receipts));
     m_values.setCell(2, 13, numberText(issues));
     m_monthCells[2][13] = m_mode.movement(issues);
-    if (stock == 0) {
-        m_values.setField(10, QStringLiteral("0"));
-        m_fieldCells[9] = QStringLiteral("0");
-        m_stockShade = StockShade::Pink;
-    } else {
-        m_fieldCells[9] = m_mode.computedStock(stock);
-        m_stockShade = stock >= m_values.fieldNumber(9) ? StockShade::Window : StockShade::LightBlue;
-    }
+    storeStock(stock);
     recomputeRates();
     recomputeValue();
     m_d.changePending = 1;
@@ -224,16 +176,22 @@ void ItemCard::recomputeValue()
     m_fieldCells[5] = m_mode.computedValue(product);
 }
 
+// A rate needs a total and a plan: without either it is empty, never the
+// rate of earlier figures. A rate wider than its cell is held at the widest
+// that fits, as the ledger import holds it.
 void ItemCard::recomputeRates()
 {
     for (int r = 1; r <= 2; ++r) {
         const double total = m_values.cellNumber(r, 13);
         const double planned = m_values.cellNumber(r, 14);
-        if (total == 0 || planned == 0) continue;
-        const double rate = floorNumber(1000 * total / planned);
-        if (!fitsCell(numberText(rate))) continue; // beyond what the cell holds: left as it was
-        m_values.setCell(r, 15, numberText(rate));
-        m_monthCells[size_t(r)][15] = rate == 0 ? QString() : formatNumber(rate / 10, QStringLiteral("###.0"));
+        QString stored;
+        if (total != 0 && planned != 0) {
+            const double rate = floorNumber(1000 * total / planned);
+            stored = numberText(rate);
+            if (!fitsCell(stored)) stored = rate < 0 ? kLowestRate : kHighestRate;
+        }
+        m_values.setCell(r, 15, stored);
+        m_monthCells[size_t(r)][15] = rateText(stored);
     }
 }
 
@@ -252,6 +210,9 @@ void ItemCard::clearMovements()
     clearMonthCells();
     for (int n : {6, 9, 10, 11, 13, 14}) m_values.setField(n, QString());
     for (int c : {5, 8, 9}) m_fieldCells[size_t(c)].clear();
+    // What is left: the previous-year stock is the stock now.
+    storeStock(m_values.fieldNumber(8));
+    recomputeValue();
     m_d.changePending = 1;
 }
 
@@ -272,8 +233,13 @@ void ItemCard::prepareCopy()
 {
     clearMonthCells();
     for (int n : {6, 9, 10, 11, 13, 14}) m_values.setField(n, QString());
+    storeStock(m_values.fieldNumber(8));
+    recomputeValue();
     m_storedBytes.clear();
+    m_readFrom = {};
     show();
+    m_beforeEntry = m_values;
+    m_shown = m_values;
 }
 
 } // namespace kpv::ledger

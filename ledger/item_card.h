@@ -4,25 +4,31 @@
 // rates) consistent after every entry.
 //
 // The card keeps its values in a record of its own, apart from the ledger's
-// record buffer that list paging reads into, and the bytes of the record as
-// it was read (to notice another client's change when it is registered). It
-// also keeps what its two grids show: the computations change single cells
-// the way the card shows them (a computed stock of 0 shows "0", a shown
-// record leaves it empty), so the window copies this state and adds nothing.
+// record buffer that list paging reads into, the bytes of the record as it
+// was read and the ledger file they came from (to notice at registering that
+// another client changed the item or reordered the ledger), and the values
+// as they were last shown or registered (to ask before unregistered changes
+// are discarded). It also keeps what its two grids show: the computations
+// change single cells the way the card shows them (a computed stock of 0
+// shows "0", a shown record leaves it empty), so the window copies this
+// state and adds nothing.
 //
-// Entry helpers and the calculator store through storeField, storeMonthCell,
-// storePlan and friends. Each such store is one entry: a shortage refused by
-// the stock computation puts the card back to its values from just before
-// that entry (never to the stored record, which would empty a new item's card
-// and drop everything typed since it was opened).
+// Values reach the card only through the entry router (entry_router.h),
+// which checks them and calls beginEntry first: a shortage refused by the
+// stock computation puts the card back to its values from just before that
+// entry (never to the stored record, which would empty a new item's card and
+// drop everything typed since it was opened). While such a refusal is told,
+// the card shows the refused state (the painter paints it), then goes back.
 
-#include "ledger/list_format.h"
+#include "storage/file_identity.h"
 #include "storage/ledger_record.h"
+#include "storage/list_format.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 namespace kpv {
 class Dolvb;
@@ -40,12 +46,6 @@ public:
 
     explicit ItemCard(Dolvb &d) : m_d(d) {}
 
-    // ---- State the entry helpers and the calculator work with ------------
-    int entryTarget = 14;   // code of the cell being edited
-    int cardColumn = 0;     // field grid column last clicked
-    int monthRow = 0;       // monthly grid line last clicked (1 receipts, 2 issues)
-    int monthColumn = 0;    // monthly grid column last clicked (0 before any click)
-
     EditMode editMode = EditMode::New;
     int currentRecordNo = 0;
     QString modeLabel;      // "新 規", "訂 正" or "複 写"
@@ -57,45 +57,50 @@ public:
     // ---- Values ----------------------------------------------------------
     const LedgerRecord &values() const { return m_values; }
     // The bytes of the record as it was read or last registered (empty for a
-    // card that was never stored).
+    // card that was never stored), and the ledger file they belong to.
     const QByteArray &storedBytes() const { return m_storedBytes; }
-    void setStoredBytes(const QByteArray &b) { m_storedBytes = b; }
+    const FileIdentity &readFrom() const { return m_readFrom; }
+    void setStored(const QByteArray &bytes, const FileIdentity &file)
+    {
+        m_storedBytes = bytes;
+        m_readFrom = file;
+    }
 
     // Takes a record as the card's values and shows it.
     void load(const LedgerRecord &record);
     // An empty card (a new item).
     void blank();
 
-    // One entry each. Text a field cannot hold is refused with a message and
-    // changes nothing (false).
-    bool storeField(int n, const QString &text);
-    // A month cell (r = 1 receipts, 2 issues; m = 1..12): remembered as the
-    // edited cell, stored, then the stock is recomputed. False when refused.
-    bool storeMonthCell(int r, int m, const QString &text);
-    // The planned quantity of a line (cell (r, 14)), then the rates.
-    bool storePlan(int r, const QString &text);
-    // Previous-year stock (field 8) or proper stock (field 9), then the stock.
-    bool storeQuantity(int n, const QString &text);
-    // Unit price (field 5), then the stock value.
-    bool storeUnitPrice(const QString &text);
+    // True when the card holds a change made since it was shown, prepared
+    // as a copy, or registered.
+    bool changed() const { return m_values != m_shown; }
+    // The values now are the registered ones.
+    void markRegistered() { m_shown = m_values; }
 
-    // Marks the start of an entry made by other means (the card's values now
-    // are what a refusal returns to).
+    // Marks the start of an entry (the card's values now are what a refusal
+    // returns to).
     void beginEntry() { m_beforeEntry = m_values; }
 
-    // The computations. recomputeStock returns false when it refused a
-    // shortage (the user was told and the card went back).
-    bool recomputeStock();
+    // The computations. monthColumn: the month the running stock is checked
+    // up to (1..12; 0 the year end only). recomputeStock returns false when
+    // it refused (a shortage, or a total its cell cannot hold): the user was
+    // told and the card went back to its values from before the entry.
+    bool recomputeStock(int monthColumn);
     void recomputeValue();
     void recomputeRates();
 
-    // Edits of the card's own commands.
+    // Edits of the card's own commands. Clearing the movements and preparing
+    // a copy compute the stock and its value again from what is left.
     void clearMonthCells();
     void clearMovements();
     void clearCard();
     // Keeps item number, names, price, unit, previous-year stock and spare
     // fields for a new item made from this one.
     void prepareCopy();
+
+    // Paints the card as it stands (the window sets it); called while a
+    // refusal's message is up.
+    void setPainter(std::function<void()> paint) { m_paint = std::move(paint); }
 
     // ---- What the card shows ---------------------------------------------
     const QString &itemNumberText() const { return m_itemNumber; }          // Label3
@@ -109,7 +114,7 @@ public:
     // Shows the card's values (all cells).
     void show();
 
-    // ---- For the entry tools, which store and show cell by cell -----------
+    // ---- For the entry router, which stores and shows cell by cell ---------
     LedgerRecord &editValues() { return m_values; }
     void setFieldCell(int col, const QString &text)
     {
@@ -124,17 +129,21 @@ public:
     void showStoredStock() { m_fieldCells[9] = m_values.field(10); }
 
 private:
-    bool store(bool ok, const cp932::Refusal &refusal);
     void showMonthLine(int r);
     double sumCells(int r, int last) const;
+    void refuse(const QString &message);
     void refuseShortage(double stock, const QString &heading);
-    bool refuseLongCell(const QString &text);
+    bool refuseLongTotal(double total);
+    void storeStock(double stock);
 
     Dolvb &m_d;
     QuantityMode m_mode;
     LedgerRecord m_values;
     LedgerRecord m_beforeEntry;
+    LedgerRecord m_shown;
     QByteArray m_storedBytes;
+    FileIdentity m_readFrom;
+    std::function<void()> m_paint;
 
     QString m_itemNumber;
     std::array<QString, kFieldColumns> m_fieldCells;

@@ -1,7 +1,7 @@
 #pragma once
 // The colours of the ledger screen's grids and indicators.
 
-#include "ledger/list_format.h"
+#include "storage/list_format.h"
 
 #include <QColor>
 

@@ -1,9 +1,10 @@
 #include "ledger/ledger_session.h"
 
-#include "storage/settings_slots.h"
-#include "menu/menu_gates.h"
+#include "ledger/card_messages.h"
+#include "storage/all_clients_stop.h"
 #include "storage/dolvb.h"
 #include "storage/file_copy.h"
+#include "storage/settings_slots.h"
 #include "storage/file_names.h"
 #include "storage/numbers.h"
 
@@ -11,8 +12,10 @@
 
 namespace kpv::ledger {
 
+namespace msg = card_messages;
+
 namespace {
-const QString kTitle = QStringLiteral("登録確認");
+const QString kTitle = msg::cardTitle();
 const QString kNew = QStringLiteral("新 規");
 const QString kCorrect = QStringLiteral("訂 正");
 const QString kCopy = QStringLiteral("複 写");
@@ -26,8 +29,31 @@ QString lines(std::initializer_list<const char16_t *> parts)
 } // namespace
 
 LedgerSession::LedgerSession(Dolvb &d, std::function<void()> endProgram)
-    : m_d(d), m_endProgram(std::move(endProgram)), m_card(d)
+    : m_d(d), m_endProgram(std::move(endProgram)), m_card(d), m_entry(d, m_sink)
 {
+}
+
+// ---- Entries and leaving the card ---------------------------------------------
+
+bool LedgerSession::leaveEntry(bool discarding)
+{
+    if (!m_entry.applyTypedText()) return false;
+    if (discarding && m_cardOpen && m_card.changed() && !m_d.messages().ask(kTitle, msg::discardChanges())) return false;
+    m_entry.endEntry();
+    if (m_closeTools) m_closeTools();
+    return true;
+}
+
+bool LedgerSession::endEntry()
+{
+    return leaveEntry(false);
+}
+
+bool LedgerSession::leaveCard()
+{
+    if (!leaveEntry(true)) return false;
+    m_cardOpen = false;
+    return true;
 }
 
 bool LedgerSession::viewOnly() const
@@ -53,17 +79,17 @@ void LedgerSession::open(const QDate &today)
     loadLook();
     if (!reset()) return;
     BusyGuard busy(m_d.pointer());
-    m_card.entryTarget = 14;
-    m_d.entryTarget = 14;
+    m_entry.endEntry();
+    if (m_closeTools) m_closeTools();
     m_pageText.clear();
     m_d.openLedger();
+    m_listIdentity = m_d.ledgerIdentity();
     m_paging.open();
     m_page.clearAll();
     m_pageFilled = false;
     if (m_d.recordCount > 0) {
         m_d.readRecord(m_d.recordCount);
-        fillListPage(m_d, m_paging, m_page, m_look);
-        m_pageFilled = true;
+        fillPage();
         m_pageText = m_paging.pageLabel();
     }
     m_d.currentRecordNo = m_d.recordCount;
@@ -85,10 +111,53 @@ bool LedgerSession::reset()
 {
     m_backupDone = false;
     if (menu::checkAllClientsStop(m_d)) {
+        m_ending = true;
         if (m_endProgram) m_endProgram();
         return false;
     }
     return true;
+}
+
+void LedgerSession::fillPage()
+{
+    fillListPage(m_d, m_paging, m_page, m_look, &m_listIdentity);
+    m_pageFilled = true;
+}
+
+bool LedgerSession::ledgerReplacedSince(const FileIdentity &readFrom)
+{
+    m_d.openLedger();
+    const FileIdentity now = m_d.ledgerIdentity();
+    m_d.closeLedger();
+    return now.differsFrom(readFrom);
+}
+
+void LedgerSession::reloadList()
+{
+    m_d.messages().tell(kTitle, msg::reorderedListReloaded());
+    {
+        BusyGuard busy(m_d.pointer());
+        // Every record may have another number now.
+        m_d.rebuildIndex();
+    }
+    showFirstPage();
+    m_listReloaded = true;
+}
+
+bool LedgerSession::takeListReloaded()
+{
+    const bool was = m_listReloaded;
+    m_listReloaded = false;
+    return was;
+}
+
+// A list whose ledger was replaced elsewhere shows other items under its
+// record numbers: it is read again before a command goes by it.
+bool LedgerSession::listStillCurrent()
+{
+    if (!ledgerReplacedSince(m_listIdentity)) return true;
+    reloadList();
+    return false;
 }
 
 void LedgerSession::showCount()
@@ -103,31 +172,30 @@ void LedgerSession::showTotal(double total)
 
 bool LedgerSession::nextPage()
 {
-    if (!reset()) return false;
+    if (!endEntry() || !reset()) return false;
+    if (!listStillCurrent()) return true;
     m_d.openLedger();
     m_paging.next(m_d.recordCount);
     m_pageText = m_paging.pageLabel();
-    fillListPage(m_d, m_paging, m_page, m_look);
-    m_pageFilled = true;
+    fillPage();
     return true;
 }
 
 bool LedgerSession::previousPage()
 {
-    if (!reset()) return false;
+    if (!endEntry() || !reset()) return false;
+    if (!listStillCurrent()) return true;
     m_d.openLedger();
     m_paging.previous(m_d.recordCount);
     m_pageText = m_paging.pageLabel();
-    fillListPage(m_d, m_paging, m_page, m_look);
-    m_pageFilled = true;
+    fillPage();
     return true;
 }
 
 void LedgerSession::refillPage()
 {
     if (m_pageFilled) m_paging.rewindPage();
-    fillListPage(m_d, m_paging, m_page, m_look);
-    m_pageFilled = true;
+    fillPage();
     if (m_pageText.isEmpty()) m_pageText = m_paging.pageLabel();
 }
 
@@ -135,13 +203,13 @@ void LedgerSession::showFirstPage()
 {
     BusyGuard busy(m_d.pointer());
     m_d.openLedger();
+    m_listIdentity = m_d.ledgerIdentity();
     m_paging.open();
     m_page.clearAll();
     m_pageFilled = false;
     m_pageText.clear();
     if (m_d.recordCount > 0) {
-        fillListPage(m_d, m_paging, m_page, m_look);
-        m_pageFilled = true;
+        fillPage();
         m_pageText = m_paging.pageLabel();
     }
     showCount();
@@ -154,6 +222,7 @@ void LedgerSession::showRecords(const std::vector<int> &recordNos)
 {
     BusyGuard busy(m_d.pointer());
     m_d.openLedger();
+    m_listIdentity = m_d.ledgerIdentity();
     for (int k = 1; k <= ListPaging::kItemsPerPage; ++k) {
         const int n = k <= int(recordNos.size()) ? recordNos[size_t(k - 1)] : 0;
         if (n >= 1 && n <= m_d.recordCount && m_d.readRecord(n))
@@ -182,22 +251,33 @@ void LedgerSession::setListCell(int row, int col)
 
 // ---- The card ---------------------------------------------------------------
 
-bool LedgerSession::readIntoCard(int recordNo)
+// The card is to be registered onto record recordNo as it stands now (its
+// bytes and its file are what the write is checked against); the card's
+// values stay.
+bool LedgerSession::readStored(int recordNo)
 {
     m_d.openLedger();
     const bool ok = recordNo >= 1 && recordNo <= m_d.recordCount && m_d.readRecord(recordNo);
+    const FileIdentity file = m_d.ledgerIdentity();
     m_d.closeLedger();
     if (!ok) return false;
-    m_card.load(m_d.recordBuffer);
-    m_card.setStoredBytes(m_d.recordBuffer.bytes());
+    m_card.setStored(m_d.recordBuffer.bytes(), file);
     m_card.currentRecordNo = recordNo;
     m_d.currentRecordNo = recordNo;
     return true;
 }
 
+// The card shows record recordNo.
+bool LedgerSession::readIntoCard(int recordNo)
+{
+    if (!readStored(recordNo)) return false;
+    m_card.load(m_d.recordBuffer);
+    return true;
+}
+
 void LedgerSession::openNewCard()
 {
-    if (!reset()) return;
+    if (!leaveEntry(true) || !reset()) return;
     m_cardOpen = true;
     m_card.editMode = EditMode::New;
     m_card.modeLabel = kNew;
@@ -210,10 +290,14 @@ void LedgerSession::openNewCard()
 
 void LedgerSession::openCorrectCard()
 {
+    if (!leaveEntry(true)) return;
     m_d.messages().tell(kTitle, lines({u"　在庫品リストの対象品行をクリックし訂正釦で個別枠が表示されるので",
                                        u"　その枠表内で入出庫のデータ登録・訂正を行います。",
                                        u"　対象品目検索は次項、前項釦か絞り込み機能を使用し探します。"}));
     if (!reset()) return;
+    // The line chosen belongs to the list shown: if the ledger was replaced
+    // meanwhile, the list is read again and the user chooses again.
+    if (!listStillCurrent()) return;
     m_cardOpen = true;
     m_listCol = 0;
     const int n = m_page.recordNoAt(m_listRow);
@@ -231,6 +315,7 @@ void LedgerSession::openCorrectCard()
 
 void LedgerSession::copyCard()
 {
+    if (!endEntry()) return;
     if (m_card.modeLabel != kCorrect) {
         m_d.messages().tell(kTitle, QStringLiteral("新規画面では複写機能は実行できません。　"));
         return;
@@ -249,6 +334,8 @@ void LedgerSession::copyCard()
 
 void LedgerSession::nextCard()
 {
+    if (!leaveEntry(true)) return;
+    if (!listStillCurrent()) return;
     m_listCol = 0;
     int n = 0;
     if (m_listRow < 23) {
@@ -268,31 +355,80 @@ void LedgerSession::nextCard()
     m_card.modeLabel = kCorrect;
 }
 
+void LedgerSession::clearMovements()
+{
+    if (!endEntry()) return;
+    m_card.clearMovements();
+}
+
 void LedgerSession::clearCard()
 {
+    if (!endEntry()) return;
     m_listRow = 1;
     m_card.clearCard();
 }
 
 // ---- Registering --------------------------------------------------------------
 
-bool LedgerSession::appendCard(int &written)
+bool LedgerSession::registerNew()
 {
     m_d.openLedger(); // tells the user when the ledger is full
     m_d.closeLedger();
     if (m_d.recordCount >= m_d.ledgerCapacity - 1) return false;
     LedgerRecord rec = m_card.values();
     rec.setLineEnd();
-    written = m_d.appendRecord(rec);
-    return written > 0;
+    const int written = m_d.appendRecord(rec);
+    if (written <= 0) return false;
+    afterRegister(written, 0);
+    return true;
 }
 
-bool LedgerSession::rewriteCard(int n)
+bool LedgerSession::registerCorrection(const LedgerRecord &rec)
 {
-    m_d.closeLedger();
-    LedgerRecord rec = m_card.values();
-    rec.setLineEnd();
-    return m_d.rewriteRecord(n, rec);
+    for (;;) {
+        const int n = m_card.currentRecordNo;
+        QByteArray now;
+        switch (m_d.rewriteCorrection(n, rec, m_card.storedBytes(), m_card.readFrom(), &now)) {
+        case Dolvb::Correction::Written:
+            afterRegister(n, LedgerRecord::fromBytes(now.constData(), int(now.size())).fieldNumber(6));
+            return true;
+        case Dolvb::Correction::Changed:
+            // The same item, changed elsewhere: overwritten only when the
+            // user says so, and only that change (one landing after the
+            // question is asked about again).
+            if (!m_d.messages().ask(kTitle, msg::overwriteChange())) return false;
+            m_card.setStored(now, m_card.readFrom());
+            continue;
+        case Dolvb::Correction::Reordered:
+            return registerAfterReorder(rec);
+        case Dolvb::Correction::Failed:
+            return false;
+        }
+    }
+}
+
+// The record the card was read from holds another item now, or the ledger
+// was replaced: nothing is overwritten. The list is read again, and the
+// card's values go where the user says.
+bool LedgerSession::registerAfterReorder(const LedgerRecord &rec)
+{
+    m_d.messages().tell(kTitle, msg::reorderedAtRegister());
+    {
+        BusyGuard busy(m_d.pointer());
+        m_d.rebuildIndex();
+    }
+    showFirstPage();
+    m_listReloaded = true;
+    const QByteArray &read = m_card.storedBytes();
+    const QString item = LedgerRecord::fromBytes(read.constData(), int(read.size())).field(0);
+    const std::vector<int> holding = item.isEmpty() ? std::vector<int>{} : m_d.recordsHoldingItemNumber(item);
+    if (holding.size() == 1) {
+        if (!m_d.messages().ask(kTitle, msg::registerOnto(holding.front(), item))) return false;
+        if (!readStored(holding.front())) return false;
+        return registerCorrection(rec);
+    }
+    if (!m_d.messages().ask(kTitle, msg::registerAsNew(item, int(holding.size())))) return false;
+    return registerNew();
 }
 
 bool LedgerSession::registerCard()
@@ -302,33 +438,13 @@ bool LedgerSession::registerCard()
                                         + QStringLiteral("　登録はできません。"));
         return false;
     }
-    if (!m_cardOpen || !reset()) return false;
-
-    if (m_card.editMode != EditMode::Correct) {
-        int written = 0;
-        if (!appendCard(written)) return false;
-        afterRegister(written, 0);
-        return true;
-    }
-
-    const int n = m_card.currentRecordNo;
-    m_d.openLedger();
-    if (n < 1 || n > m_d.recordCount || !m_d.readRecord(n)) {
-        m_d.closeLedger();
-        m_d.messages().tell(kTitle, QStringLiteral(" No ") + QString::number(n) + QStringLiteral(" の在庫品が台帳にありません。")
-                                        + QLatin1Char('\r') + QStringLiteral("　登録できません。"));
-        return false;
-    }
-    const double oldValue = m_d.recordBuffer.fieldNumber(6);
-    if (!m_card.storedBytes().isEmpty() && m_d.recordBuffer.bytes() != m_card.storedBytes()
-        && !m_d.messages().ask(kTitle, QStringLiteral("この在庫品は他の端末で変更されています。") + QLatin1Char('\r')
-                                           + QStringLiteral("　その変更に上書きして登録しますか。"))) {
-        m_d.closeLedger();
-        return false;
-    }
-    if (!rewriteCard(n)) return false;
-    afterRegister(n, oldValue);
-    return true;
+    if (!m_cardOpen) return false;
+    // What was typed into the text box is registered too.
+    if (!m_entry.applyTypedText() || !reset()) return false;
+    if (m_card.editMode != EditMode::Correct) return registerNew();
+    LedgerRecord rec = m_card.values();
+    rec.setLineEnd();
+    return registerCorrection(rec);
 }
 
 void LedgerSession::afterRegister(int n, double oldValue)
@@ -338,7 +454,9 @@ void LedgerSession::afterRegister(int n, double oldValue)
     m_card.currentRecordNo = n;
     m_card.editMode = EditMode::Correct;
     m_card.modeLabel = kCorrect;
-    m_card.setStoredBytes(stored.bytes());
+    // The ledger handle is still the one written through.
+    m_card.setStored(stored.bytes(), m_d.ledgerIdentity());
+    m_card.markRegistered();
     m_d.currentRecordNo = n;
     m_d.changePending = 0;
 

@@ -77,9 +77,10 @@ int ListPage::itemCount() const
     return n;
 }
 
-void fillListPage(Dolvb &d, ListPaging &paging, ListPage &page, const ListLook &look)
+void fillListPage(Dolvb &d, ListPaging &paging, ListPage &page, const ListLook &look, FileIdentity *readFrom)
 {
     d.openLedger();
+    if (readFrom) *readFrom = d.ledgerIdentity();
     const int first = paging.listCursor() + 1;
     for (int k = 1; k <= ListPaging::kItemsPerPage; ++k) {
         const int n = first + k - 1;

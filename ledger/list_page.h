@@ -5,7 +5,8 @@
 // records into the ledger's record buffer; the item card keeps its own
 // values and is not touched.
 
-#include "ledger/list_format.h"
+#include "storage/file_identity.h"
+#include "storage/list_format.h"
 #include "storage/ledger_record.h"
 
 #include <QString>
@@ -55,6 +56,7 @@ private:
 
 // Fills the page after the paging's cursor from the ledger (reopened, so
 // records other clients appended are seen) and moves the cursor on by 12.
-void fillListPage(Dolvb &d, ListPaging &paging, ListPage &page, const ListLook &look);
+// readFrom, when given, gets the ledger file the page was read from.
+void fillListPage(Dolvb &d, ListPaging &paging, ListPage &page, const ListLook &look, FileIdentity *readFrom = nullptr);
 
 } // namespace kpv::ledger

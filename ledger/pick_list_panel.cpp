@@ -8,12 +8,13 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace kpv::ledger {
 
 PickListPanel::PickListPanel(QWidget *parent) : ui::PictureBox(parent, QStringLiteral("Picture1"))
 {
     setFrameShape(QFrame::Box);
-    ui::setGeometryTwips(this, 14160, 2280, 4500, 6240);
     ui::paintBackground(this, QColor(255, 255, 240));
 
     m_picture18 = new ui::PictureBox(this, QStringLiteral("Picture18"));
@@ -49,10 +50,19 @@ PickListPanel::PickListPanel(QWidget *parent) : ui::PictureBox(parent, QStringLi
     m_command21->setObjectName(QStringLiteral("Command21"));
     ui::setGeometryTwips(m_command21, 2190, 5600, 2070, 420);
     connect(m_command21, &QPushButton::clicked, this, &QWidget::hide);
+    placeAt(designedPlace());
     hide();
 }
 
-void PickListPanel::place() { ui::moveTwips(this, 14160, 2280); }
+void PickListPanel::placeAt(const QRect &r)
+{
+    ui::setGeometryTwips(this, r.left(), r.top(), r.width(), r.height());
+    const int h = r.height();
+    ui::setGeometryTwips(m_picture18, 60, 60, r.width() - 120, h - 120);
+    ui::setGeometryTwips(m_list1, 60, 480, r.width() - 240, std::max(360, h - 1200));
+    ui::setGeometryTwips(m_command3, 60, h - 640, 2070, 420);
+    ui::setGeometryTwips(m_command21, 2190, h - 640, 2070, 420);
+}
 
 void PickListPanel::showList(const QString &caption, int count, const QStringList &entries)
 {

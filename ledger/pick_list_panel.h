@@ -6,6 +6,7 @@
 
 #include "ui/clickable.h"
 
+#include <QRect>
 #include <QStringList>
 
 class QLabel;
@@ -21,8 +22,10 @@ public:
 
     // Shows the panel with a caption, a word count and the entries.
     void showList(const QString &caption, int count, const QStringList &entries);
-    // Back to its place on the screen.
-    void place();
+    // Its own place and size on the screen (twips).
+    static QRect designedPlace() { return QRect(14160, 2280, 4500, 6240); }
+    // Takes the place given (twips): a lower panel shows fewer words.
+    void placeAt(const QRect &twips);
 
     QListWidget *list() const { return m_list1; }
     QLabel *captionLabel() const { return m_label2; }

@@ -13,7 +13,8 @@ namespace kpv::ledger {
 StartOfUsePanel::StartOfUsePanel(int currentYear, QWidget *parent) : ui::PictureBox(parent, QStringLiteral("Picture21"))
 {
     setFrameShape(QFrame::Box);
-    ui::setGeometryTwips(this, 14160, 2280, 3000, 1500);
+    const QRect at = designedPlace();
+    ui::setGeometryTwips(this, at.left(), at.top(), at.width(), at.height());
     ui::paintBackground(this, QColor(173, 216, 230));
 
     m_label4 = new QLabel(QStringLiteral("使用開始年月"), this);

@@ -5,6 +5,8 @@
 
 #include "ui/clickable.h"
 
+#include <QRect>
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -16,6 +18,9 @@ class StartOfUsePanel : public ui::PictureBox {
 public:
     // currentYear: the year the screen opened in.
     StartOfUsePanel(int currentYear, QWidget *parent = nullptr);
+
+    // Its own place and size on the screen (twips).
+    static QRect designedPlace() { return QRect(14160, 2280, 3000, 1500); }
 
     QComboBox *combo() const { return m_combo1; }
     QPushButton *cancelButton() const { return m_command38; }

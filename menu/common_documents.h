@@ -6,7 +6,7 @@
 // stays loaded; "戻る" closes it.
 
 #include "menu/common_documents_list.h"
-#include "menu/screen_seam.h"
+#include "ui/screen_seam.h"
 
 #include <QWidget>
 

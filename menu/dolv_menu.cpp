@@ -1,6 +1,6 @@
 #include "menu/dolv_menu.h"
 
-#include "ledger/stock_legend.h"
+#include "storage/stock_legend.h"
 #include "menu/menu_slots.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"

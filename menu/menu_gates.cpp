@@ -61,14 +61,4 @@ bool MenuGates::submitLogin(const QString &typed)
     return false;
 }
 
-bool checkAllClientsStop(Dolvb &d)
-{
-    d.loadSharedSettings();
-    if (!d.sharedSettings.isOn(shared::kAllClientsStopped) || d.clientSettings.isOn(client::kAdministrator)) return false;
-    d.messages().tell(QStringLiteral("管理確認"),
-                      QStringLiteral(" 管理者権限で全クライアントサーバが停止設定されました。 ") + QLatin1Char('\r')
-                          + QStringLiteral(" ソフトを停止します。 "));
-    return true;
-}
-
 } // namespace kpv::menu

@@ -3,6 +3,8 @@
 // client (import only), the stop of all clients and the login password, in
 // that order.
 
+#include "storage/all_clients_stop.h"
+
 #include <QString>
 
 namespace kpv {
@@ -51,11 +53,5 @@ private:
     ScreenOpener &m_opener;
 };
 
-// For the screens that must not work while all clients are stopped (import
-// screen at load, ledger screen before each change or page move): reads the
-// shared settings again; when the stop is in force and this PC has no
-// administrator rights, tells the user and returns true: the caller then
-// ends the program.
-[[nodiscard]] bool checkAllClientsStop(Dolvb &d);
 
 } // namespace kpv::menu

@@ -7,7 +7,7 @@
 
 #include "menu/dolv_menu.h"
 #include "menu/menu_gates.h"
-#include "menu/screen_seam.h"
+#include "ui/screen_seam.h"
 
 #include <QObject>
 #include <QPointer>

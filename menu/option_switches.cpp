@@ -1,6 +1,6 @@
 #include "menu/option_switches.h"
 
-#include "menu/background_palette.h"
+#include "ui/background_palette.h"
 #include "menu/menu_slots.h"
 #include "storage/dolvb.h"
 

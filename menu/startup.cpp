@@ -1,6 +1,6 @@
 #include "menu/startup.h"
 
-#include "menu/background_palette.h"
+#include "ui/background_palette.h"
 #include "menu/first_start.h"
 #include "menu/menu_slots.h"
 #include "menu/platform.h"

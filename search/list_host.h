@@ -20,7 +20,9 @@ public:
     virtual ~ListHost() = default;
     // The list grid f1Grid1 (current cell, headings in row 0, cell texts).
     virtual ui::FlexGrid &listGrid() = 0;
-    // The reset every command starts with; false when the program is ending.
+    // The reset every command starts with, for a panel that closes the item
+    // card: false when the panel must not open (the program is ending, or
+    // the user kept the card's values not yet registered).
     virtual bool resetListState() = 0;
     // Paints the 12 items of one page: record numbers, 0 for an empty place.
     virtual void showRecords(const std::vector<int> &recordNos) = 0;

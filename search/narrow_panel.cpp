@@ -1,6 +1,7 @@
 #include "search/narrow_panel.h"
 
 #include "search/list_host.h"
+#include "storage/codepage.h"
 #include "storage/dolvb.h"
 #include "storage/numbers.h"
 #include "ui/accessible.h"
@@ -183,7 +184,8 @@ void NarrowPanel::wordEntered()
         m_d.messages().tell(texts::helpTitle(), texts::noColumnForWord());
         return;
     }
-    conditionsGrid->setTextMatrix(m_row, 2, wordEditor->text().trimmed());
+    // A word typed with a Linux input method finds what Windows users stored.
+    conditionsGrid->setTextMatrix(m_row, 2, cp932::fromInputMethod(wordEditor->text().trimmed()));
     wordEditor->hide();
     m_row = (m_row + 1) % 3;
 }

@@ -17,6 +17,7 @@ int Narrowing::narrowLedger(Dolvb &d, const Conditions &conditions)
     const NarrowMatcher matcher(conditions);
     if (!d.openLedger()) return 0;
     const int records = d.recordCount;
+    m_readFrom = d.ledgerIdentity();
     d.closeLedger();
     if (!matcher.canMatch()) return 0;
     LedgerReader reader(d.ledgerPath());
@@ -101,6 +102,7 @@ void Narrowing::previousPage()
 
 void Narrowing::clear()
 {
+    m_readFrom = {};
     m_result.clear();
     m_cursor = 0;
     m_page = 1;

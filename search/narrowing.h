@@ -9,6 +9,7 @@
 // empty page, and paging wraps at both ends.
 
 #include "search/narrow_conditions.h"
+#include "storage/file_identity.h"
 
 #include <vector>
 
@@ -20,6 +21,9 @@ namespace kpv::search {
 
 class Narrowing {
 public:
+    // The ledger file the last scan read (its record numbers are the
+    // result's).
+    const FileIdentity &readFrom() const { return m_readFrom; }
     // NarrowResult: the record numbers found, in the order found.
     const std::vector<int> &result() const { return m_result; }
     int count() const { return int(m_result.size()); }
@@ -47,6 +51,7 @@ private:
     std::vector<int> m_result;
     int m_cursor = 0;
     int m_page = 1;
+    FileIdentity m_readFrom;
 };
 
 } // namespace kpv::search

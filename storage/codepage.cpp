@@ -172,6 +172,24 @@ bool canEncode(const QString &text, Refusal *refusal)
     return true;
 }
 
+QString fromInputMethod(const QString &typed)
+{
+    QString out = typed;
+    for (QChar &c : out) {
+        switch (c.unicode()) {
+        case 0x301C: c = QChar(0xFF5E); break; // wave dash
+        case 0x2212: c = QChar(0xFF0D); break; // minus sign
+        case 0x2016: c = QChar(0x2225); break; // double vertical line
+        case 0x00A2: c = QChar(0xFFE0); break; // cent sign
+        case 0x00A3: c = QChar(0xFFE1); break; // pound sign
+        case 0x00AC: c = QChar(0xFFE2); break; // not sign
+        case 0x2014: c = QChar(0x2015); break; // em dash
+        default: break;
+        }
+    }
+    return out;
+}
+
 bool encode(const QString &text, QByteArray &out, Refusal *refusal)
 {
     if (!canEncode(text, refusal)) return false;

@@ -6,8 +6,9 @@
 // built once on first use. Encoding is strict: a character is accepted only
 // when CP932 holds it and reading the bytes back gives the same character
 // (U+301C "〜" would be written as the bytes of U+FF5E "～" and come back as a
-// different character, so it is refused like 😀 is). Decoding never fails:
-// a byte sequence that is not CP932 reads as U+FFFD.
+// different character, so it is refused like 😀 is; typed text takes the
+// code page's own character first, see fromInputMethod). Decoding never
+// fails: a byte sequence that is not CP932 reads as U+FFFD.
 
 #include <QByteArray>
 #include <QString>
@@ -29,6 +30,15 @@ bool canEncode(const QString &text, Refusal *refusal = nullptr);
 // Strict encode. False (out untouched) with the refusal when a character
 // cannot be stored.
 bool encode(const QString &text, QByteArray &out, Refusal *refusal = nullptr);
+
+// Text as a user typed it, with the characters a Linux input method types for
+// keys whose character on Windows is another one taken as the character code
+// page 932 holds: 〜 (U+301C) as ～ (U+FF5E), − (U+2212) as － (U+FF0D),
+// ‖ (U+2016) as ∥ (U+2225), ¢ £ ¬ (U+00A2, U+00A3, U+00AC) as their
+// full-width forms ￠ ￡ ￢ and — (U+2014) as ― (U+2015). Everything else is
+// left as typed (and refused by canEncode if code page 932 cannot hold it).
+// Only typed text goes through this; bytes read from files never do.
+QString fromInputMethod(const QString &typed);
 
 // Lenient encode for writers of whole files: a character that cannot be
 // stored becomes "?". Screens check with canEncode before text gets here.

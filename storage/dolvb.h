@@ -109,6 +109,9 @@ public:
     bool openLedger();
     void closeLedger();
     bool ledgerReadOnly() const { return m_ledgerReadOnly; }
+    // Which file the ledger opened last is (see file_identity.h); read it
+    // while the ledger is open.
+    FileIdentity ledgerIdentity() const { return m_ledger.identity(); }
     // Reads record n (1..recordCount) into recordBuffer.
     bool readRecord(int n);
     // Adds a record at the true end of the ledger: under the lock shared
@@ -122,6 +125,18 @@ public:
     // and n must be 1..count at that moment. Anything else is refused and
     // nothing is written (the user was told).
     bool rewriteRecord(int n, const LedgerRecord &rec);
+    // A correction of record n written back, as one step under the ledger
+    // lock: the ledger is read again, and rec is written only when the ledger
+    // is still the file the card read (`readFrom`) and record n still holds
+    // `expected`, the bytes the card read. Otherwise nothing is written:
+    // Changed when record n holds other bytes of the same item number (a
+    // change another client registered); Reordered when it holds another
+    // item number, no longer exists, or the ledger was replaced meanwhile (a
+    // sort or deletion registered elsewhere). `now` gets the bytes record n
+    // held under the lock (before the write). Failed: the user was told.
+    enum class Correction { Written, Changed, Reordered, Failed };
+    Correction rewriteCorrection(int n, const LedgerRecord &rec, const QByteArray &expected, const FileIdentity &readFrom,
+                                 QByteArray *now = nullptr);
     // Rewrites record n (1..recordCount) from recordBuffer; returns n, or 0
     // when refused (a number past recordCount included: new records go
     // through appendRecord).
@@ -175,6 +190,8 @@ public:
     void sumListedStockValue(const std::vector<int> &recordNos);
     bool findItemNumber(const QString &key);
     bool findOtherItemNumber(const QString &key);
+    // Every record of the index whose item number reads as key, in order.
+    std::vector<int> recordsHoldingItemNumber(const QString &key) const;
 
 private:
     Messages &m_messages;
@@ -187,7 +204,7 @@ private:
     void tellCapacity();
     void tellLedgerReadOnly();
     void tellCannotWriteLedger();
-    int rewrite(int n, LedgerRecord &rec);
+    int rewrite(int n, LedgerRecord &rec, const LedgerFile::RewriteCheck &check = {}, LedgerFile::RewriteResult *outcome = nullptr);
     bool prepareLedger();
     bool changeSettings(bool shared, const std::map<int, QString> &changes);
     void fillIndex(bool sortIndex);

@@ -232,4 +232,17 @@ bool Dolvb::findOtherItemNumber(const QString &key)
     return row > 0;
 }
 
+std::vector<int> Dolvb::recordsHoldingItemNumber(const QString &key) const
+{
+    std::vector<int> out;
+    const int last = std::min(recordCount, IndexTable::kRows - 1);
+    for (int from = 1; from <= last;) {
+        const int row = findItemRow(indexTable, key, from, last, 0);
+        if (row == 0) break;
+        out.push_back(row);
+        from = row + 1;
+    }
+    return out;
+}
+
 } // namespace kpv

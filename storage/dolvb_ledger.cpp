@@ -122,15 +122,45 @@ int Dolvb::writeRecord(int n)
     return rewrite(n, recordBuffer);
 }
 
-int Dolvb::rewrite(int n, LedgerRecord &rec)
+Dolvb::Correction Dolvb::rewriteCorrection(int n, const LedgerRecord &rec, const QByteArray &expected, const FileIdentity &readFrom,
+                                            QByteArray *now)
+{
+    if (now) now->clear();
+    if (n < 1) return Correction::Reordered;
+    // The item the card was read for: its item number as the card read it.
+    const QString item = LedgerRecord::fromBytes(expected.constData(), int(expected.size())).field(0);
+    Correction verdict = Correction::Written;
+    const auto check = [&](const LedgerRecord &current, const FileIdentity &file) {
+        if (now) *now = current.bytes();
+        if (file.differsFrom(readFrom) || current.field(0) != item)
+            verdict = Correction::Reordered;
+        else if (current.bytes() != expected)
+            verdict = Correction::Changed;
+        return verdict == Correction::Written;
+    };
+    LedgerRecord record = rec;
+    LedgerFile::RewriteResult result = LedgerFile::RewriteResult::Failed;
+    if (rewrite(n, record, check, &result)) return Correction::Written;
+    switch (result) {
+    case LedgerFile::RewriteResult::NoSuchRecord: return Correction::Reordered; // the ledger is shorter now
+    case LedgerFile::RewriteResult::Refused: return verdict;
+    default: return Correction::Failed;
+    }
+}
+
+int Dolvb::rewrite(int n, LedgerRecord &rec, const LedgerFile::RewriteCheck &check, LedgerFile::RewriteResult *outcome)
 {
     if (n < 1 || !prepareLedger()) {
         tellCannotWriteLedger();
         return 0;
     }
-    switch (m_ledger.rewrite(n, rec)) {
+    const LedgerFile::RewriteResult result = m_ledger.rewrite(n, rec, check);
+    if (outcome) *outcome = result;
+    switch (result) {
     case LedgerFile::RewriteResult::Rewritten:
         return n;
+    case LedgerFile::RewriteResult::Refused:
+        return 0;
     case LedgerFile::RewriteResult::Busy:
         m_messages.tell(QStringLiteral("登録確認"), ledgerBusyText());
         return 0;
@@ -139,6 +169,9 @@ int Dolvb::rewrite(int n, LedgerRecord &rec)
         tellLedgerReadOnly();
         return 0;
     case LedgerFile::RewriteResult::NoSuchRecord:
+        // A checked rewrite says so to its caller, who tells the user.
+        if (check) return 0;
+        break;
     case LedgerFile::RewriteResult::Failed:
         break;
     }

@@ -107,7 +107,7 @@ LedgerFile::AppendResult LedgerFile::append(LedgerRecord &record, int capacity, 
     return AppendResult::Appended;
 }
 
-LedgerFile::RewriteResult LedgerFile::rewrite(int n, LedgerRecord &record)
+LedgerFile::RewriteResult LedgerFile::rewrite(int n, LedgerRecord &record, const RewriteCheck &check)
 {
     if (!m_file.isOpen() && !open()) return RewriteResult::Failed;
     if (m_readOnly) return RewriteResult::ReadOnly;
@@ -117,6 +117,11 @@ LedgerFile::RewriteResult LedgerFile::rewrite(int n, LedgerRecord &record)
     if (!open()) return RewriteResult::Failed;
     if (m_readOnly) return RewriteResult::ReadOnly;
     if (n < 1 || n > countRecords(m_file.size())) return RewriteResult::NoSuchRecord;
+    if (check) {
+        LedgerRecord now;
+        if (!read(n, now)) return RewriteResult::Failed;
+        if (!check(now, identity())) return RewriteResult::Refused;
+    }
     return write(n, record) ? RewriteResult::Rewritten : RewriteResult::Failed;
 }
 

@@ -11,10 +11,13 @@
 // the data folder, recounts the file and writes at its true end, so two
 // clients appending at the same moment get different record numbers.
 
+#include "storage/file_identity.h"
 #include "storage/ledger_record.h"
 
 #include <QFile>
 #include <QString>
+
+#include <functional>
 
 namespace kpv {
 
@@ -32,6 +35,9 @@ public:
     void close() { m_file.close(); }
     bool isOpen() const { return m_file.isOpen(); }
     bool readOnly() const { return m_readOnly; }
+    // Which file is open (see file_identity.h): another one after the
+    // ledger was replaced by a registered sort or deletion.
+    FileIdentity identity() const { return identityOf(m_file); }
 
     qint64 length() const { return m_file.size(); }
     static int countRecords(qint64 length);
@@ -50,10 +56,16 @@ public:
     // when the true end is already beyond capacity records.
     AppendResult append(LedgerRecord &record, int capacity, int &recordNo);
 
-    enum class RewriteResult { Rewritten, NoSuchRecord, Busy, ReadOnly, Failed };
+    enum class RewriteResult { Rewritten, NoSuchRecord, Refused, Busy, ReadOnly, Failed };
+    // Decides under the lock whether a rewrite goes ahead, from the record as
+    // the ledger holds it at that moment and the file it was read from.
+    using RewriteCheck = std::function<bool(const LedgerRecord &now, const FileIdentity &file)>;
     // Rewrites record n under the shared lock; n must be 1..count as counted
-    // under the lock, else nothing is written.
-    RewriteResult rewrite(int n, LedgerRecord &record);
+    // under the lock, else nothing is written. With a check, record n is read
+    // again under the lock and written only when the check says so
+    // (Refused otherwise): the comparison and the write are one step for
+    // every other client.
+    RewriteResult rewrite(int n, LedgerRecord &record, const RewriteCheck &check = {});
 
     QString lockPath() const { return m_file.fileName() + QStringLiteral(".lock"); }
 

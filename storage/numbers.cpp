@@ -1,5 +1,7 @@
 #include "storage/numbers.h"
 
+#include "storage/text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -146,6 +148,47 @@ QString formatNumber(double value, const QString &pattern)
 double floorNumber(double value)
 {
     return std::floor(value);
+}
+
+std::optional<QString> numberEntry(const QString &typed, bool decimal)
+{
+    QString t = trimSpaces(typed);
+    for (QChar &c : t) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF10 && u <= 0xFF19) c = QChar(char16_t(u'0' + (u - 0xFF10)));
+        else if (u == 0xFF0D || u == 0x2212) c = QLatin1Char('-');
+        else if (u == 0xFF0C) c = QLatin1Char(',');
+        else if (u == 0xFF0E) c = QLatin1Char('.');
+    }
+    if (t.isEmpty()) return t;
+    qsizetype i = 0;
+    QString out;
+    if (t.at(0) == QLatin1Char('-')) {
+        out += QLatin1Char('-');
+        ++i;
+    }
+    const auto isDigit = [&](qsizetype k) { return k < t.size() && t.at(k) >= QLatin1Char('0') && t.at(k) <= QLatin1Char('9'); };
+    // The integer part: plain digits, or groups of three after one to three.
+    const qsizetype intStart = i;
+    while (isDigit(i)) out += t.at(i++);
+    const qsizetype lead = i - intStart;
+    if (lead > 0 && i < t.size() && t.at(i) == QLatin1Char(',')) {
+        if (lead > 3) return std::nullopt;
+        while (i < t.size() && t.at(i) == QLatin1Char(',')) {
+            if (!(isDigit(i + 1) && isDigit(i + 2) && isDigit(i + 3)) || isDigit(i + 4)) return std::nullopt;
+            out += t.mid(i + 1, 3);
+            i += 4;
+        }
+    }
+    bool digits = lead > 0;
+    if (i < t.size() && t.at(i) == QLatin1Char('.')) {
+        if (!decimal || !isDigit(i + 1)) return std::nullopt;
+        out += t.at(i++);
+        while (isDigit(i)) out += t.at(i++);
+        digits = true;
+    }
+    if (!digits || i != t.size()) return std::nullopt;
+    return out;
 }
 
 } // namespace kpv

@@ -20,8 +20,16 @@
 //   digits); ".0" gives one decimal, rounded half away from zero
 //   (2.25 -> "2.3", -2.25 -> "-2.3"); a negative value gets a leading "-".
 // - The integer part (rounding down) is floor: -0.5 gives -1, 1666.6 1666.
+// - A number entered by a user (numberEntry): an optional "-", digits with or
+//   without thousands separators ("1,200" or "1200"; the separators are not
+//   kept), and in decimal mode one "." followed by digits. Full-width digits,
+//   "－", "，" and "．" (and the minus sign "−") count as their half-width
+//   forms. Anything else is not a number: "1,20", "12abc", "9E999", "+3",
+//   "1.5" in integer mode. Empty text is the empty entry (the value 0).
 
 #include <QString>
+
+#include <optional>
 
 namespace kpv {
 
@@ -33,5 +41,10 @@ QString numberText(double value);
 QString numberTextBlank(double value);
 QString formatNumber(double value, const QString &pattern);
 double floorNumber(double value);
+
+// The text to store for a typed number entry (trimmed of ASCII spaces,
+// separators dropped, full-width forms made half-width); nullopt when the
+// text is not a number by the rule above.
+std::optional<QString> numberEntry(const QString &typed, bool decimal);
 
 } // namespace kpv

@@ -8,7 +8,7 @@
 #include "excel/libreoffice.h"
 #include "excel/shipped_books.h"
 #include "import/example_books.h"
-#include "import/import_books.h"
+#include "excel/import_books.h"
 #include "import/ledger_import.h"
 #include "storage/dolvb.h"
 #include "storage/ledger_file.h"

@@ -4,7 +4,7 @@
 // stock legend pass against the raw read of the same file.
 #include "bench/bench_support.h"
 #include "ledger/ledger_session.h"
-#include "ledger/stock_legend.h"
+#include "storage/stock_legend.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 

@@ -8,7 +8,7 @@
 #include "excel/libreoffice.h"
 #include "excel/shipped_books.h"
 #include "import/example_books.h"
-#include "import/import_books.h"
+#include "excel/import_books.h"
 #include "storage/dolvb.h"
 #include "storage/settings_slots.h"
 

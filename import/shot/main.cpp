@@ -6,7 +6,7 @@
 // changes. Run it with any Qt platform (offscreen works).
 
 #include "import/form10.h"
-#include "import/import_books.h"
+#include "excel/import_books.h"
 #include "storage/dolvb.h"
 #include "storage/settings_slots.h"
 #include "storage/settings_store.h"

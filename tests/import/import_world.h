@@ -5,7 +5,7 @@
 #include "excel/libreoffice.h"
 #include "excel/shipped_books.h"
 #include "import/example_books.h"
-#include "import/import_books.h"
+#include "excel/import_books.h"
 #include "scripted_messages.h"
 #include "storage/dolvb.h"
 #include "storage/files.h"

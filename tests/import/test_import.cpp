@@ -1,9 +1,9 @@
 // The ledger import and the word-list import against the suite's shared
 // office, with books made the way a user fills the shipped blank books.
 
-#include "import/import_book.h"
+#include "excel/import_book.h"
 #include "import/ledger_import.h"
-#include "import/ledger_lock.h"
+#include "storage/ledger_lock.h"
 #include "import/word_list_import.h"
 #include "storage/codepage.h"
 #include "import_world.h"

@@ -40,7 +40,7 @@ public:
     void setMonthCellText(int row, int col, const QString &text) override { months[{row, col}] = text; }
     void setMonthCurrentCell(int row, int col) override { monthCurrent = {row, col}; }
     void setItemNumberText(const QString &text) override { itemNumber = text; }
-    void recomputeStock(int monthColumn) override { recomputed << QStringLiteral("stock %1").arg(monthColumn); }
+    bool recomputeStock(int monthColumn) override { recomputed << QStringLiteral("stock %1").arg(monthColumn); return true; }
     void recomputeValue() override { recomputed << QStringLiteral("value"); }
     void recomputeRates() override { recomputed << QStringLiteral("rates"); }
 };

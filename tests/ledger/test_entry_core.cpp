@@ -269,14 +269,16 @@ TEST_F(Entry, WriteBackStoresShowsAndRecomputes)
             d.entryTarget = c.target;
             router.state().cardColumn = c.col;
             router.state().monthColumn = c.month;
-            ASSERT_TRUE(router.writeBack(QStringLiteral(" 12345.5 ")));
-            const QString shown = decimal ? QStringLiteral("12,345.5") : QStringLiteral("12,346");
+            // Typed with a separator (not kept); a decimal only in decimal mode.
+            ASSERT_TRUE(router.writeBack(decimal ? QStringLiteral(" 12,345.5 ") : QStringLiteral(" 12,345 ")));
+            const QString stored = decimal ? QStringLiteral("12345.5") : QStringLiteral("12345");
+            const QString shown = decimal ? QStringLiteral("12,345.5") : QStringLiteral("12,345");
             if (c.field) {
-                EXPECT_EQ(card.record.field(c.field), QStringLiteral("12345.5"));
+                EXPECT_EQ(card.record.field(c.field), stored);
                 EXPECT_EQ(card.fieldCellText(c.col), shown);
                 EXPECT_EQ(card.fieldCol, c.col);
             } else {
-                EXPECT_EQ(card.record.cell(c.row, c.slot), QStringLiteral("12345.5"));
+                EXPECT_EQ(card.record.cell(c.row, c.slot), stored);
                 EXPECT_EQ(card.monthCellText(c.row, c.slot), shown);
             }
             EXPECT_EQ(card.recomputed, QStringList{QString::fromUtf8(c.then)});
@@ -292,7 +294,7 @@ TEST_F(Entry, WriteBackStoresShowsAndRecomputes)
                 EXPECT_FALSE(router.writeBack(QStringLiteral("12345678")));
                 EXPECT_EQ(card.record.cell(c.row, c.slot), QString());
                 EXPECT_TRUE(card.recomputed.isEmpty());
-                EXPECT_EQ(messages.last().text, QStringLiteral("数量は７桁までです。"));
+                EXPECT_EQ(messages.last().text, QStringLiteral("「12345678」は入力枠に入りません。\r　数量は7桁までです。"));
             }
         }
     }
@@ -315,36 +317,36 @@ TEST_F(Entry, WriteBackStoresShowsAndRecomputes)
 
 TEST_F(Entry, ItemNumberStoredAsKeyedAndDuplicateQuestion)
 {
-    ledgerOf({QStringLiteral("P-100"), QStringLiteral("AB-12/3"), QStringLiteral("Z9")});
+    ledgerOf({QStringLiteral("P-100"), QStringLiteral("AB-12-3"), QStringLiteral("Z9")});
     // A new card: a fresh number goes in without a question.
     card.mode = 0;
     card.record.setField(0, QStringLiteral("OLD"));
     router.startItemNumberEntry();
-    ASSERT_TRUE(router.writeBack(QStringLiteral("AB-12/4")));
-    EXPECT_EQ(card.record.field(0), QStringLiteral("AB-12/4"));
-    EXPECT_EQ(card.itemNumber, QStringLiteral("AB-12/4 "));
+    ASSERT_TRUE(router.writeBack(QStringLiteral("AB-12-4")));
+    EXPECT_EQ(card.record.field(0), QStringLiteral("AB-12-4"));
+    EXPECT_EQ(card.itemNumber, QStringLiteral("AB-12-4 "));
     EXPECT_EQ(messages.count(), 0);
     EXPECT_EQ(card.recomputed.last(), QStringLiteral("stock 0"));
 
     // A duplicate: Yes keeps the previous number, No takes the duplicate.
     messages.answerYes();
-    router.writeBack(QStringLiteral("AB-12/3"));
+    router.writeBack(QStringLiteral("AB-12-3"));
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.last().kind, RecordedMessage::Ask);
     EXPECT_EQ(messages.last().text, QStringLiteral(" 2 項目に同一在庫品Noがあります。\r入力在庫品NOをを修修正目に戻します。　"));
-    EXPECT_EQ(card.record.field(0), QStringLiteral("AB-12/4"));
-    EXPECT_EQ(card.itemNumber, QStringLiteral("AB-12/4 "));
+    EXPECT_EQ(card.record.field(0), QStringLiteral("AB-12-4"));
+    EXPECT_EQ(card.itemNumber, QStringLiteral("AB-12-4 "));
     messages.answerNo();
-    router.writeBack(QStringLiteral("AB-12/3"));
-    EXPECT_EQ(card.record.field(0), QStringLiteral("AB-12/3"));
-    EXPECT_EQ(card.itemNumber, QStringLiteral("AB-12/3 "));
+    router.writeBack(QStringLiteral("AB-12-3"));
+    EXPECT_EQ(card.record.field(0), QStringLiteral("AB-12-3"));
+    EXPECT_EQ(card.itemNumber, QStringLiteral("AB-12-3 "));
 
     // Correcting record 2: its own number is no duplicate, record 1's is.
     messages.clear();
     card.mode = 1;
     card.number = 2;
     d.currentRecordNo = 30;  // the list read another record meanwhile
-    router.writeBack(QStringLiteral("AB-12/3"));
+    router.writeBack(QStringLiteral("AB-12-3"));
     EXPECT_EQ(messages.count(), 0);
     messages.answerNo();
     router.writeBack(QStringLiteral("P-100"));

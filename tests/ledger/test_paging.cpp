@@ -2,9 +2,9 @@
 // (formats, stock shades, decimal mode, month headings) and the menu's
 // stock legend pass.
 #include "ledger/ledger_session.h"
-#include "ledger/list_format.h"
+#include "storage/list_format.h"
 #include "ledger/list_page.h"
-#include "ledger/stock_legend.h"
+#include "storage/stock_legend.h"
 #include "ledger_world.h"
 
 #include <QFile>

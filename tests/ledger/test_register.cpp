@@ -1,11 +1,15 @@
 // Registering the card: the card's own values reach the ledger (not what a
 // page move left in the buffer), new items go to the true end, corrections
-// ask before overwriting another client's change, refusals write nothing,
-// and the screen shows the new state afterwards.
+// ask before overwriting another client's change of the same item and never
+// overwrite another item when the ledger was reordered elsewhere (another
+// process registering a deletion), refusals write nothing, and the screen
+// shows the new state afterwards.
+#include "card_keys.h"
 #include "ledger_screen.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -16,12 +20,23 @@ using kpv::testing::LedgerWorld;
 namespace {
 
 using Screen = kpv::testing::LedgerScreen;
+using kpv::testing::CardKeys;
+using kpv::testing::RecordedMessage;
+
+// Another client of the data folder, as a process of its own.
+int otherClient(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(KPV_OTHER_CLIENT), args);
+    if (!p.waitForFinished(60000)) return -1;
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
 
 TEST(Register, AfterAPageMoveWritesTheCardsValues)
 {
     Screen x;
     x.correct(3); // record 2: previous 40, receipts 5, issues 2 + 4
-    ASSERT_TRUE(x.s.card().storeMonthCell(1, 2, QStringLiteral("10")));
+    ASSERT_TRUE(CardKeys{x.s}.month(1, 2, QStringLiteral("10")));
     x.s.nextPage(); // reads records 13..24 into the buffer
     const LedgerRecord record24 = x.w.stored(24);
     ASSERT_TRUE(x.s.registerCard());
@@ -49,7 +64,7 @@ TEST(Register, ACorrectionKeepsBytesNobodyEdited)
     Screen x;
     x.correct(5); // record 3 with its spare fields
     const QByteArray before = x.w.stored(3).bytes();
-    ASSERT_TRUE(x.s.card().storePlan(2, QStringLiteral("24")));
+    ASSERT_TRUE(CardKeys{x.s}.month(2, 14, QStringLiteral("24")));
     ASSERT_TRUE(x.s.registerCard());
     const QByteArray after = x.w.stored(3).bytes();
     EXPECT_EQ(after.mid(28 * 12, 28 * 9), before.mid(28 * 12, 28 * 9));
@@ -61,8 +76,8 @@ TEST(Register, NewItemWhileAnotherClientAppendsKeepsBoth)
     Screen x;
     x.s.openNewCard();
     EXPECT_EQ(x.s.card().recordNoText(), QStringLiteral(" No 31"));
-    x.s.card().storeField(0, QStringLiteral("NEW-1"));
-    x.s.card().storeQuantity(8, QStringLiteral("4"));
+    CardKeys{x.s}.itemNumber(QStringLiteral("NEW-1"));
+    CardKeys{x.s}.field(7, QStringLiteral("4"));
 
     LedgerRecord other;
     other.setField(0, QStringLiteral("OTHER"));
@@ -80,7 +95,7 @@ TEST(Register, NewItemWhileAnotherClientAppendsKeepsBoth)
     EXPECT_EQ(x.w.d.indexTable.value(32, 1), QStringLiteral("NEW-1"));
 
     // Registering again corrects the same record, nothing is appended.
-    x.s.card().storeField(1, QStringLiteral("名前"));
+    CardKeys{x.s}.text(0, QStringLiteral("名前"));
     ASSERT_TRUE(x.s.registerCard());
     EXPECT_EQ(x.w.count(), 32);
     EXPECT_EQ(x.w.stored(32).field(1), QStringLiteral("名前"));
@@ -103,7 +118,7 @@ TEST(Register, AnotherClientsChangeIsOverwrittenOnlyWhenTheUserSaysSo)
     for (bool yes : {false, true}) {
         Screen x;
         x.correct(11); // record 6
-        x.s.card().storeField(2, QStringLiteral("MINE"));
+        CardKeys{x.s}.text(1, QStringLiteral("MINE"));
         LedgerRecord theirs = x.w.stored(6);
         theirs.setField(2, QStringLiteral("THEIRS"));
         x.w.otherWrites(theirs, 6);
@@ -130,7 +145,7 @@ TEST(Register, RefusalsWriteNothing)
         Screen x;
         const QByteArray before = x.ledgerBytes();
         x.s.openNewCard();
-        x.s.card().storeField(0, QStringLiteral("NEW-1"));
+        CardKeys{x.s}.itemNumber(QStringLiteral("NEW-1"));
         c.setUp(x);
         const int told = x.w.messages.count();
         EXPECT_FALSE(x.s.registerCard());
@@ -147,7 +162,7 @@ TEST(Register, BackupForAClientThatAskedForIt)
     EXPECT_TRUE(x.s.backupShown());
     QDir().mkpath(x.w.d.clientFolder + QStringLiteral("原本Excel"));
     x.correct(1);
-    x.s.card().storeField(3, QStringLiteral("メーカー"));
+    CardKeys{x.s}.text(2, QStringLiteral("メーカー"));
     ASSERT_TRUE(x.s.registerCard());
     EXPECT_TRUE(x.s.backupDone());
     QFile copy(x.w.d.clientFolder + QStringLiteral("原本Excel/Ma在庫品.dat"));
@@ -156,6 +171,151 @@ TEST(Register, BackupForAClientThatAskedForIt)
     // The next command resets the indicator.
     x.s.nextPage();
     EXPECT_FALSE(x.s.backupDone());
+}
+
+// A change of the same item that lands while the question is up is not
+// overwritten unasked: the question comes again.
+TEST(Register, AChangeWhileTheQuestionIsUpIsAskedAboutAgain)
+{
+    Screen x;
+    x.correct(11); // record 6
+    CardKeys{x.s}.text(1, QStringLiteral("MINE"));
+    LedgerRecord theirs = x.w.stored(6);
+    theirs.setField(2, QStringLiteral("THEIRS"));
+    x.w.otherWrites(theirs, 6);
+    int asked = 0;
+    x.w.messages.whileShown = [&](const RecordedMessage &m) {
+        if (m.kind != RecordedMessage::Ask || ++asked != 1) return;
+        LedgerRecord later = x.w.stored(6);
+        later.setField(3, QStringLiteral("LATER"));
+        x.w.otherWrites(later, 6);
+    };
+    x.w.messages.answerYes(2);
+    ASSERT_TRUE(x.s.registerCard());
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(x.w.stored(6).field(2), QStringLiteral("MINE"));
+}
+
+// Another process registers the deletion of row 1 while this card corrects
+// record 6 (B-002): record 6 holds B-003 now. Nothing is overwritten; the
+// list is read again; the card keeps its values and offers the record that
+// holds B-002 now.
+TEST(Register, AfterADeletionElsewhereNothingIsOverwritten)
+{
+    for (const bool onto : {false, true}) {
+        SCOPED_TRACE(onto ? "registered onto record 5" : "stayed on the card");
+        Screen x;
+        x.correct(11); // record 6: B-002
+        ASSERT_EQ(x.s.card().values().field(0), QStringLiteral("B-002"));
+        ASSERT_TRUE(CardKeys{x.s}.month(2, 3, QStringLiteral("1")));
+        const LedgerRecord mine = x.s.card().values();
+        ASSERT_EQ(otherClient({QStringLiteral("delete"), x.w.d.dataFolder, QStringLiteral("1")}), 0);
+        ASSERT_EQ(x.w.count(), 29);
+        const QByteArray record6 = x.w.stored(6).bytes();
+        ASSERT_EQ(x.w.stored(6).field(0), QStringLiteral("B-003"));
+        const int told = x.w.messages.count();
+
+        x.w.messages.answer(onto);
+        EXPECT_EQ(x.s.registerCard(), onto);
+        const auto &log = x.w.messages.log();
+        ASSERT_EQ(int(log.size()), told + 2);
+        EXPECT_EQ(log[size_t(told)].kind, RecordedMessage::Tell);
+        EXPECT_TRUE(log[size_t(told)].text.startsWith(QStringLiteral("在庫品台帳が他の端末で並べ替えられました")));
+        EXPECT_EQ(log[size_t(told + 1)].kind, RecordedMessage::Ask);
+        EXPECT_TRUE(log[size_t(told + 1)].text.startsWith(QStringLiteral(" No 5 が同じ在庫品No「B-002」の在庫品です。")));
+        EXPECT_EQ(x.w.stored(6).bytes(), record6);
+        // The list was read again: record 1 is A-002 now.
+        EXPECT_EQ(x.s.page().cell(1, 1), QStringLiteral("A-002"));
+        EXPECT_EQ(x.s.countText(), QStringLiteral("総数 29"));
+        if (onto) {
+            EXPECT_EQ(x.w.stored(5).cell(2, 3), QStringLiteral("1"));
+            EXPECT_EQ(x.w.stored(5).field(0), QStringLiteral("B-002"));
+            EXPECT_EQ(x.s.card().currentRecordNo, 5);
+            EXPECT_EQ(x.w.count(), 29);
+        } else {
+            EXPECT_EQ(x.s.card().values(), mine);
+            EXPECT_TRUE(x.s.cardOpen());
+            EXPECT_EQ(x.w.stored(5).cell(2, 3), QString());
+        }
+    }
+}
+
+// The item is no longer in the ledger (or held twice): the card's values go
+// in as a new item when the user says so.
+TEST(Register, AfterAReorderWithoutTheItemItGoesInAsANewOne)
+{
+    Screen x;
+    x.correct(11); // record 6: B-002
+    CardKeys{x.s}.text(1, QStringLiteral("MINE"));
+    ASSERT_EQ(otherClient({QStringLiteral("delete"), x.w.d.dataFolder, QStringLiteral("6")}), 0);
+    x.w.messages.answerYes();
+    ASSERT_TRUE(x.s.registerCard());
+    EXPECT_TRUE(x.w.messages.last().text.startsWith(QStringLiteral("在庫品No「B-002」の在庫品は台帳にありません。")));
+    EXPECT_EQ(x.w.count(), 30);
+    EXPECT_EQ(x.w.stored(30).field(0), QStringLiteral("B-002"));
+    EXPECT_EQ(x.w.stored(30).field(2), QStringLiteral("MINE"));
+    EXPECT_EQ(x.w.stored(6).field(0), QStringLiteral("B-003"));
+    EXPECT_EQ(x.s.card().currentRecordNo, 30);
+}
+
+// A change of the same item registered by another process still asks.
+TEST(Register, ASameItemChangeByAnotherProcessStillAsks)
+{
+    Screen x;
+    x.correct(11); // record 6
+    CardKeys{x.s}.text(1, QStringLiteral("MINE"));
+    ASSERT_EQ(otherClient({QStringLiteral("change"), x.w.d.dataFolder, QStringLiteral("6"), QStringLiteral("3"),
+                           QStringLiteral("THEIRS")}),
+              0);
+    x.w.messages.answerNo();
+    EXPECT_FALSE(x.s.registerCard());
+    EXPECT_EQ(x.w.messages.last().kind, RecordedMessage::Ask);
+    EXPECT_EQ(x.w.messages.last().text, QStringLiteral("この在庫品は他の端末で変更されています。\r　その変更に上書きして登録しますか。"));
+    EXPECT_EQ(x.w.stored(6).field(3), QStringLiteral("THEIRS"));
+    EXPECT_EQ(x.w.stored(6).field(2), QStringLiteral("6305ZZ"));
+}
+
+// A record now holding another item, written in place (an import): the same
+// answer as a reorder, never the overwrite question.
+TEST(Register, AnotherItemOnTheRecordIsNeverOverwritten)
+{
+    Screen x;
+    x.correct(11); // record 6
+    CardKeys{x.s}.text(1, QStringLiteral("MINE"));
+    LedgerRecord other = x.w.stored(7);
+    x.w.otherWrites(other, 6); // record 6 holds B-003 too now
+    x.w.messages.answerNo();
+    EXPECT_FALSE(x.s.registerCard());
+    EXPECT_TRUE(x.w.messages.last().text.contains(QStringLiteral("新規の在庫品として登録しますか")));
+    EXPECT_EQ(x.w.stored(6).field(0), QStringLiteral("B-003"));
+}
+
+// A list whose ledger was replaced elsewhere is read again at the next page
+// move or card opening, with a short message.
+TEST(Register, AListOfAReplacedLedgerIsReadAgain)
+{
+    Screen x;
+    ASSERT_EQ(otherClient({QStringLiteral("delete"), x.w.d.dataFolder, QStringLiteral("1")}), 0);
+    EXPECT_EQ(x.s.page().cell(1, 1), QStringLiteral("A-001")); // shown until the next command
+    x.s.setListCell(11, 2); // B-002's line as shown
+    x.s.openCorrectCard();
+    EXPECT_FALSE(x.s.cardOpen());
+    EXPECT_EQ(x.w.messages.last().text, QStringLiteral("在庫品台帳が他の端末で並べ替えられました。\r　一覧を読み直します。"));
+    EXPECT_EQ(x.s.page().cell(1, 1), QStringLiteral("A-002"));
+    EXPECT_EQ(x.s.countText(), QStringLiteral("総数 29"));
+    EXPECT_EQ(x.w.d.indexTable.value(5, 1), QStringLiteral("B-002"));
+    // The list is current again: the card opens.
+    x.s.setListCell(9, 2);
+    x.s.openCorrectCard();
+    EXPECT_EQ(x.s.card().values().field(0), QStringLiteral("B-002"));
+
+    ASSERT_EQ(otherClient({QStringLiteral("delete"), x.w.d.dataFolder, QStringLiteral("1")}), 0);
+    const int told = x.w.messages.count();
+    x.s.nextPage();
+    EXPECT_EQ(x.w.messages.count(), told + 1);
+    EXPECT_EQ(x.s.pageText(), QStringLiteral(" P 1"));
+    EXPECT_EQ(x.s.page().cell(1, 1), QStringLiteral("A-003"));
+    EXPECT_TRUE(x.s.takeListReloaded());
 }
 
 } // namespace

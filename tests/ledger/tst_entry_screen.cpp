@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 using namespace kpv;
@@ -26,6 +27,7 @@ class TstEntryScreen : public QObject {
         RecordingBusyPointer pointer;
         Dolvb d{messages, pointer};
         FakeCard card;
+        EntryRouter router{d, card};
         QWidget screen;
         EntryHelpers *helpers;
         explicit World(bool decimal = false, bool hideHelp = false)
@@ -33,13 +35,21 @@ class TstEntryScreen : public QObject {
             d.sharedSettings.setSwitch(21, decimal);
             d.clientSettings.setSwitch(14, hideHelp);
             screen.resize(1280, 700);
-            helpers = new EntryHelpers(d, card, &screen, 2025);
+            helpers = new EntryHelpers(d, router, &screen, 2025);
             screen.show();
         }
         Form12 *calc() const { return helpers->calculator(); }
     };
 
     static void click(QPushButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
+    // The window lies wholly in the screen's available area, as near its
+    // place as that allows.
+    static void expectPlaced(Form12 *calc, QPoint wanted)
+    {
+        const QRect area = calc->screen()->availableGeometry();
+        QVERIFY(area.contains(calc->frameGeometry()));
+        QCOMPARE(calc->pos(), Calculator::placeInside(wanted, calc->frameGeometry().size(), area));
+    }
 
 private slots:
     void calculatorBuildsReplacesAndConfirms()
@@ -49,7 +59,8 @@ private slots:
         w.helpers->monthGridClicked(2, 3);
         Form12 *calc = w.calc();
         QVERIFY(calc && calc->isVisible());
-        QCOMPARE(calc->pos(), QPoint(933, 80));
+        // At its place (933, 80 px), moved only as far as the screen needs.
+        expectPlaced(calc, QPoint(933, 80));
         QCOMPARE(calc->readout()->text(), QStringLiteral("35"));
         QVERIFY(calc->typingBox()->isVisible());
         for (int k : {1, 2, 0}) click(calc->key(k));
@@ -83,16 +94,23 @@ private slots:
             w.card.record.setField(0, QStringLiteral("X1"));
             w.helpers->itemNumberClicked();
             Form12 *calc = w.calc();
-            QCOMPARE(calc->pos(), QPoint(800, 160));
+            expectPlaced(calc, QPoint(800, 160));
             QCOMPARE(calc->key(10)->isVisible(), decimal);
             QCOMPARE(calc->key(35)->geometry(), decimal ? QRect(264, 136, 49, 32) : QRect(216, 136, 97, 32));
             QCOMPARE(calc->helpButton()->isVisible(), decimal);
             QCOMPARE(w.screen.findChildren<QPushButton *>(QRegularExpression(QStringLiteral("^number_\\d+$"))).size(), 40);
-            // Letters, "-" and "/" from the keys are stored as keyed.
+            // Letters and "-" from the keys are stored as keyed; "/" cannot
+            // be part of a file name and is refused, the window stays.
             for (int k : {13, 11, 35, 7, 36, 2}) click(calc->key(k));
             click(calc->confirmButton());
-            QCOMPARE(w.card.record.field(0), QStringLiteral("CA-7/2"));
-            QCOMPARE(w.card.itemNumber, QStringLiteral("CA-7/2 "));
+            QVERIFY(w.calc());
+            QCOMPARE(w.messages.last().text, QStringLiteral("在庫品番号の文字「/」はファイル名に使えません。　"));
+            QCOMPARE(w.card.record.field(0), QStringLiteral("X1"));
+            click(calc->cancelButton());
+            for (int k : {13, 11, 35, 7, 35, 2}) click(calc->key(k));
+            click(calc->confirmButton());
+            QCOMPARE(w.card.record.field(0), QStringLiteral("CA-7-2"));
+            QCOMPARE(w.card.itemNumber, QStringLiteral("CA-7-2 "));
         }
     }
 
@@ -118,6 +136,32 @@ private slots:
         QCOMPARE(w.card.record.field(5), QStringLiteral("1250"));
         QCOMPARE(w.card.fieldCellText(4), QStringLiteral("1,250"));
         QCOMPARE(w.card.recomputed, QStringList{QStringLiteral("value")});
+    }
+
+    // The large "決 定" takes what was given last: the typed value, which the
+    // display follows, or the keys pressed after it.
+    void bigConfirmTakesWhatWasTypedLast()
+    {
+        World w;
+        w.card.record.setCell(1, 6, QStringLiteral("35"));
+        w.helpers->monthGridClicked(1, 6);
+        Form12 *calc = w.calc();
+        QTest::mouseClick(calc->typingBox(), Qt::LeftButton);
+        calc->typingBox()->selectAll();
+        QTest::keyClicks(calc->typingBox(), QStringLiteral("1,250"));
+        QCOMPARE(calc->readout()->text(), QStringLiteral("1,250"));
+        click(calc->confirmButton());
+        QTRY_VERIFY(!w.calc());
+        QCOMPARE(w.card.record.cell(1, 6), QStringLiteral("1250"));
+
+        w.helpers->monthGridClicked(1, 6);
+        calc = w.calc();
+        QTest::keyClicks(calc->typingBox(), QStringLiteral("9"));
+        click(calc->key(4));
+        QCOMPARE(calc->readout()->text(), QStringLiteral("4"));
+        click(calc->confirmButton());
+        QTRY_VERIFY(!w.calc());
+        QCOMPARE(w.card.record.cell(1, 6), QStringLiteral("4"));
     }
 
     void textBoxAndWordList()

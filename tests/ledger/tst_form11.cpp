@@ -3,7 +3,9 @@
 // line, registering through the card's button, and closing.
 #include "controls.h"
 #include "../menu/menu_world.h"
+#include "ledger/entry_helpers.h"
 #include "ledger/form11.h"
+#include "ledger/form12.h"
 #include "menu/menu_host.h"
 #include "ui/colours.h"
 #include "ledger_world.h"
@@ -75,11 +77,13 @@ private slots:
         QSignalSpy clicked(&form, &ledger::Form11::monthCellClicked);
         emit months->cellClickedAt(2, 4);
         QCOMPARE(clicked.count(), 1);
-        QCOMPARE(form.session().card().monthColumn, 4);
+        QCOMPARE(form.session().entry().state().monthColumn, 4);
 
-        // An entry as the calculator makes it, then the register button.
-        QVERIFY(form.session().card().storeMonthCell(2, 4, QStringLiteral("3")));
-        form.refresh();
+        // An entry on the calculator, then the register button.
+        ledger::Form12 *calc = form.entryHelpers().calculator();
+        QVERIFY(calc);
+        QTest::mouseClick(calc->key(3), Qt::LeftButton);
+        QTest::mouseClick(calc->confirmButton(), Qt::LeftButton);
         QCOMPARE(fields->textMatrix(1, 9), QStringLiteral("0"));
         QCOMPARE(fields->cellBackground(1, 9), QColor(255, 192, 203));
         click(&form, "Command5");

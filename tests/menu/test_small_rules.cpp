@@ -1,6 +1,6 @@
 // Access codes, the palette, the hidden click sequences, the business year.
 #include "menu/access_code.h"
-#include "menu/background_palette.h"
+#include "ui/background_palette.h"
 #include "menu/first_start.h"
 #include "menu/hidden_clicks.h"
 #include "menu/platform.h"

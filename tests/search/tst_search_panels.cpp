@@ -102,6 +102,61 @@ private slots:
         QCOMPARE(text(&form, "Label8"), QStringLiteral("総数 30"));
     }
 
+    // The panels close the card: its values not yet registered go only when
+    // the user says so.
+    void panelsAskBeforeTheCardsValuesGo()
+    {
+        SearchWorld w;
+        ledger::Form11 form(*w.d, {}, QDate(2026, 1, 5));
+        form.show();
+        auto *list = child<ui::FlexGrid>(&form, "f1Grid1");
+        list->setRow(1);
+        list->setCol(2);
+        click(&form, "Command23");
+        form.session().entry().startMonthEntry(1, 5);
+        QVERIFY(form.session().entry().writeBack(QStringLiteral("3")));
+        w.messages.clear();
+        w.messages.answerNo();
+        click(&form, "Command29");
+        QVERIFY(!shown(&form, "Picture6"));
+        QVERIFY(shown(&form, "Picture20"));
+        QCOMPARE(form.session().card().values().cell(1, 5), QStringLiteral("3"));
+        w.messages.answerYes();
+        click(&form, "Command31");
+        QVERIFY(shown(&form, "Picture8"));
+        QVERIFY(!shown(&form, "Picture20"));
+        QCOMPARE(w.messages.unscripted(), 0);
+    }
+
+    // A narrowed list names records of the ledger it was made from: when
+    // another client replaced the ledger, its next page reads the whole
+    // ledger again instead.
+    void narrowedListOfAReplacedLedgerIsLeft()
+    {
+        SearchWorld w;
+        ledger::Form11 form(*w.d, {}, QDate(2026, 1, 5));
+        form.show();
+        auto *list = child<ui::FlexGrid>(&form, "f1Grid1");
+        list->setRow(1);
+        list->setCol(2);
+        click(&form, "Command29");
+        click(&form, "Command10");
+        QCOMPARE(text(&form, "Label8"), QStringLiteral("総数  2"));
+        {
+            auto other = w.makeClient(QStringLiteral("PC-B"));
+            search::DeleteSession del(*other);
+            QVERIFY(del.open());
+            QVERIFY(del.deleteRow(1));
+            QVERIFY(del.registerDeletions());
+        }
+        w.messages.clear();
+        click(&form, "Command11");
+        QCOMPARE(w.messages.last().text, QStringLiteral("在庫品台帳が他の端末で並べ替えられました。\r　一覧を読み直します。"));
+        QVERIFY(!shown(&form, "Picture6") && !shown(&form, "Command41") && shown(&form, "Picture4"));
+        QCOMPARE(list->textMatrix(1, 1), QStringLiteral("A-002"));
+        QCOMPARE(text(&form, "Label8"), QStringLiteral("総数 29"));
+    }
+
     void reNarrowOfferedAboveOnePage_data()
     {
         QTest::addColumn<int>("found");

@@ -27,6 +27,30 @@ TEST(Codepage, RefusesWhatCannotBeStoredOrReadBack)
     }
 }
 
+// What a Linux input method types for these keys is taken as the character
+// Windows users get; the rest stays as typed.
+TEST(Codepage, InputMethodCharactersTakeTheCodePagesOwnForm)
+{
+    struct Case { QString typed; QByteArray bytes; } cases[] = {
+        {QStringLiteral("10〜20"), QByteArray("10") + hex("8160") + QByteArray("20")},
+        {QStringLiteral("−"), hex("817c")},
+        {QStringLiteral("‖"), hex("8161")},
+        {QStringLiteral("¢£¬"), hex("8191819281ca")},
+        {QStringLiteral("—"), hex("815c")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        EXPECT_FALSE(cp932::canEncode(c.typed));
+        QByteArray out;
+        ASSERT_TRUE(cp932::encode(cp932::fromInputMethod(c.typed), out));
+        EXPECT_EQ(out, c.bytes);
+    }
+    // The code page's own forms, and what has no such form, stay as typed.
+    const QString own = QStringLiteral("～－∥￠￡￢―ボルトM8");
+    EXPECT_EQ(cp932::fromInputMethod(own), own);
+    EXPECT_FALSE(cp932::canEncode(cp932::fromInputMethod(QStringLiteral("Ä😀"))));
+}
+
 TEST(Codepage, EncodesAndReadsBackExtensions)
 {
     struct Case { QString text; QByteArray bytes; } cases[] = {

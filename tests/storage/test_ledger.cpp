@@ -273,6 +273,56 @@ TEST_F(Ledger, WritesLandInALedgerThatAnotherClientRenamedIntoPlace)
     EXPECT_EQ(b.mid(2 * 926, 3), "NEW");
 }
 
+// A correction is checked and written as one step under the ledger lock:
+// written when the record holds what was read; a change of the same item
+// and anything that reordered the ledger write nothing.
+TEST_F(Ledger, CorrectionsAreCheckedUnderTheLockBeforeTheyAreWritten)
+{
+    useFixture();
+    ASSERT_TRUE(db.openLedger());
+    ASSERT_TRUE(db.readRecord(6));
+    const QByteArray read = db.recordBuffer.bytes();
+    const FileIdentity file = db.ledgerIdentity();
+    ASSERT_TRUE(file.known);
+    db.closeLedger();
+    LedgerRecord mine = LedgerRecord::fromBytes(read.constData(), int(read.size()));
+    mine.setField(2, "MINE");
+    QByteArray now;
+
+    // Another client changed the same item in place: the same file still.
+    LedgerRecord theirs = LedgerRecord::fromBytes(read.constData(), int(read.size()));
+    theirs.setField(3, "THEIRS");
+    {
+        LedgerFile other(db.ledgerPath());
+        ASSERT_TRUE(other.open());
+        ASSERT_TRUE(other.write(6, theirs));
+        EXPECT_FALSE(other.identity().differsFrom(file));
+    }
+    EXPECT_EQ(db.rewriteCorrection(6, mine, read, file, &now), Dolvb::Correction::Changed);
+    EXPECT_EQ(now, theirs.bytes());
+    EXPECT_EQ(fileBytes(db.ledgerPath()).mid(5 * 926, 926), theirs.bytes());
+    // Told and answered: the change seen is overwritten.
+    EXPECT_EQ(db.rewriteCorrection(6, mine, now, file), Dolvb::Correction::Written);
+    EXPECT_EQ(fileBytes(db.ledgerPath()).mid(5 * 926, 926), mine.bytes());
+
+    // Another item on the record.
+    const QByteArray seven = fileBytes(db.ledgerPath()).mid(6 * 926, 926);
+    EXPECT_EQ(db.rewriteCorrection(7, mine, mine.bytes(), file), Dolvb::Correction::Reordered);
+    EXPECT_EQ(fileBytes(db.ledgerPath()).mid(6 * 926, 926), seven);
+    // A record past the end of the ledger.
+    EXPECT_EQ(db.rewriteCorrection(31, mine, mine.bytes(), file), Dolvb::Correction::Reordered);
+    EXPECT_EQ(messages.count(), 0);
+
+    // The same bytes in a ledger renamed over the old one (a registered sort
+    // or deletion): another file, so a reorder.
+    const QByteArray whole = fileBytes(db.ledgerPath());
+    { QFile f(data + "sorted"); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); f.write(whole); }
+    ASSERT_TRUE(QFile::remove(db.ledgerPath()));
+    ASSERT_TRUE(QFile::rename(data + "sorted", db.ledgerPath()));
+    EXPECT_EQ(db.rewriteCorrection(6, mine, mine.bytes(), file), Dolvb::Correction::Reordered);
+    EXPECT_EQ(fileBytes(db.ledgerPath()), whole);
+}
+
 TEST_F(Ledger, TwoProcessesAppendingNeverShareARecordNumber)
 {
     const int each = 150;

@@ -68,6 +68,29 @@ TEST(Numbers, DisplayPatterns)
     EXPECT_EQ(floorNumber(1666.6), 1666);
 }
 
+TEST(Numbers, NumberEntries)
+{
+    struct Case { const char *typed; bool decimal; const char *stored; } cases[] = {
+        {"1200", false, "1200"}, {"1,200", false, "1200"}, {"1,234,567", false, "1234567"}, {"-3", false, "-3"},
+        {" 12 ", false, "12"}, {"", false, ""}, {"１２", false, "12"}, {"－１，２００．５", true, "-1200.5"},
+        {"−5", false, "-5"}, {"0.5", true, "0.5"}, {".5", true, ".5"}, {"12,345.25", true, "12345.25"},
+        {"0.5", false, nullptr}, {"9E999", true, nullptr}, {"1,20", false, nullptr}, {"1234,567", false, nullptr},
+        {"1,2345", false, nullptr}, {",123", false, nullptr}, {"+3", false, nullptr}, {"--3", false, nullptr},
+        {"5.", true, nullptr}, {"1.2.3", true, nullptr}, {"1.2,3", true, nullptr}, {"12abc", false, nullptr},
+        {"-", false, nullptr}, {"1 2", false, nullptr}, {"　12", false, nullptr}, {"1e3", false, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.typed << (c.decimal ? " decimal" : " integer"));
+        const auto got = numberEntry(QString::fromUtf8(c.typed), c.decimal);
+        if (c.stored) {
+            ASSERT_TRUE(got.has_value());
+            EXPECT_EQ(*got, QString::fromUtf8(c.stored));
+        } else {
+            EXPECT_FALSE(got.has_value());
+        }
+    }
+}
+
 TEST(QuotedLines, ReaderCases)
 {
     struct Case { const char *name; QString text; int fields; QStringList expected; bool complete; } cases[] = {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace kpv::testing {
@@ -26,8 +27,13 @@ public:
     void answerYes(int times = 1) { for (int i = 0; i < times; ++i) m_answers.push_back(true); }
     void answerNo(int times = 1) { for (int i = 0; i < times; ++i) m_answers.push_back(false); }
 
+    // Called as each message is shown (the box would be up now): a test looks
+    // at the screen then, or lets another client act meanwhile.
+    std::function<void(const RecordedMessage &)> whileShown;
+
     bool ask(const QString &title, const QString &text) override
     {
+        if (whileShown) whileShown({RecordedMessage::Ask, title, text, false});
         bool yes = false;
         if (m_answers.empty()) {
             ++m_unscripted;
@@ -40,6 +46,7 @@ public:
     }
     void tell(const QString &title, const QString &text) override
     {
+        if (whileShown) whileShown({RecordedMessage::Tell, title, text, false});
         m_log.push_back({RecordedMessage::Tell, title, text, false});
     }
 

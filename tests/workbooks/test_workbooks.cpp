@@ -5,10 +5,10 @@
 #include "excel/ledger_output.h"
 #include "excel/monthly_import.h"
 #include "excel/spec_workbook.h"
-#include "import/import_book.h"
-#include "import/import_books.h"
+#include "excel/import_book.h"
+#include "excel/import_books.h"
 #include "import/ledger_import.h"
-#include "ledger/list_format.h"
+#include "storage/list_format.h"
 #include "workbook_world.h"
 #include "xls_reader.h"
 

@@ -1,13 +1,24 @@
-#include "import/import_book.h"
+#include "excel/import_book.h"
 
 #include "excel/failure.h"
 #include "excel/xls_file_check.h"
-#include "import/import_books.h"
+#include "excel/import_books.h"
 #include "storage/messages.h"
 
 #include <algorithm>
 
 namespace kpv::import {
+
+QString columnLetters(int col)
+{
+    QString s;
+    while (col > 0) {
+        const int r = (col - 1) % 26;
+        s.prepend(QChar(u'A' + r));
+        col = (col - 1) / 26;
+    }
+    return s;
+}
 
 QString refusalText(const QString &path, const QString &reason)
 {

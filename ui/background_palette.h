@@ -1,5 +1,6 @@
 #pragma once
-// The ten background colours the user chooses from by number.
+// The ten background colours the user chooses from by number (the menu's
+// option switch and every screen that paints its panels in the chosen colour).
 
 #include <QString>
 

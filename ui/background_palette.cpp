@@ -1,7 +1,7 @@
-#include "menu/background_palette.h"
+#include "ui/background_palette.h"
 
-#include "menu/menu_slots.h"
 #include "storage/dolvb.h"
+#include "storage/settings_slots.h"
 
 #include <array>
 
@@ -21,7 +21,7 @@ void applyBackgroundColour(Dolvb &d)
 {
     // The number is read by the leading-number rule; "3.7" is not a palette
     // entry, so only whole numbers choose a colour.
-    const double n = d.sharedSettings.number(shared::kBackgroundColour);
+    const double n = d.sharedSettings.number(slot::shared::kBackgroundColour);
     if (n >= 1 && n <= 10 && n == double(int(n))) d.backgroundColour = paletteColour(int(n));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 // The two import workbooks: their file names and where their cells are.
+// The ledger workbook is written in the same layout, so the layout lives with
+// the spreadsheet layer that both the imports and the workbook output use.
 //
 // Ledger book: the headings in row 3 or 4, the start month in O4; items from
 // row 5 on, two rows each (the receipts row, which also carries the item's

@@ -1,4 +1,4 @@
-#include "import/ledger_lock.h"
+#include "storage/ledger_lock.h"
 
 #include "storage/ledger_file.h"
 

@@ -1,4 +1,4 @@
-#include "ledger/stock_legend.h"
+#include "storage/stock_legend.h"
 
 #include "storage/ledger_record.h"
 

@@ -1,7 +1,10 @@
 #pragma once
-// How ledger values are shown on the list and on the item card: the number
-// patterns of the two quantity modes, the achievement rate, the stock shade
-// of an item and the month headings from the start month.
+// How ledger values are shown on the list, on the item card and in the
+// workbooks made from the ledger: the number patterns of the two quantity
+// modes, the achievement rate, the stock shade of an item and the month
+// headings from the start month. (The names keep the ledger's namespace:
+// the rules are the ledger screen's, kept here so that the workbooks stand
+// on them too.)
 //
 // Integer mode formats with patterns that print nothing for 0; decimal mode
 // ("1" in the decimal-quantities switch) shows one decimal and leaves 0

@@ -1,4 +1,4 @@
-#include "ledger/list_format.h"
+#include "storage/list_format.h"
 
 #include "storage/numbers.h"
 

@@ -1,0 +1,36 @@
+cmake_minimum_required(VERSION 3.25)
+# Every include between the program's rooms points down: a room includes
+# itself and the rooms below it only. Run as a test:
+#   cmake -DROOT=<source folder> -P CheckLayers.cmake
+# Only the files directly in a room are checked; programs in its sub-folders
+# (example and screenshot makers) may use anything.
+set(allowed_storage  storage)
+set(allowed_excel    storage excel)
+set(allowed_ui       storage ui)
+set(allowed_search   storage ui search)
+set(allowed_menu     storage excel ui menu)
+set(allowed_ledger   storage excel ui search ledger)
+set(allowed_import   storage excel ui import)
+set(allowed_settings storage excel ui settings)
+set(rooms storage excel ui search menu ledger import settings)
+
+set(failures "")
+foreach(room IN LISTS rooms)
+  file(GLOB files ${ROOT}/${room}/*.h ${ROOT}/${room}/*.cpp ${ROOT}/${room}/*.cmake)
+  foreach(f IN LISTS files)
+    file(STRINGS ${f} includes REGEX "^#include \"[a-z_]+/")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^#include \"([a-z_]+)/.*" "\\1" target "${line}")
+      if(NOT target IN_LIST rooms)
+        continue()
+      endif()
+      if(NOT target IN_LIST allowed_${room})
+        file(RELATIVE_PATH rel ${ROOT} ${f})
+        string(APPEND failures "  ${rel}: ${line}\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "Includes that point up or sideways:\n${failures}")
+endif()
