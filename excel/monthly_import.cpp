@@ -64,12 +64,7 @@ bool applyMonthTotals(LedgerRecord &rec, int slot, const QString &receipts, cons
     next.setField(10, numberText(stock));
     for (int line = 1; line <= 2; ++line) {
         next.setCell(line, 13, numberText(total[line]));
-        const double planned = next.cellNumber(line, 14);
-        if (total[line] != 0 && planned != 0) {
-            QString rate = numberText(floorNumber(1000 * total[line] / planned));
-            if (rate.size() > LedgerRecord::kCellWidth) rate = QStringLiteral("9999999"); // the widest that fits
-            next.setCell(line, 15, rate);
-        }
+        next.setCell(line, 15, ledger::storedRate(total[line], next.cellNumber(line, 14)));
     }
     next.setField(6, numberTextBlank(next.fieldNumber(5) * stock));
     rec = next;

@@ -2,6 +2,7 @@
 
 #include "excel/import_book.h"
 #include "excel/import_books.h"
+#include "storage/list_format.h"
 #include "storage/numbers.h"
 #include "storage/text.h"
 
@@ -18,10 +19,7 @@ using excel::Range;
 
 QString achievementRate(const QString &total, const QString &planned)
 {
-    const double t = leadingNumber(total);
-    const double p = leadingNumber(planned);
-    if (t == 0 || p == 0) return QString();
-    return numberText(floorNumber(1000 * t / p));
+    return ledger::storedRate(leadingNumber(total), leadingNumber(planned));
 }
 
 namespace {
@@ -103,10 +101,7 @@ private:
         QString total, planned;
         cell(r, kTotalCol, cellRow, 13, rec, &total);
         cell(r, kPlannedCol, cellRow, 14, rec, &planned);
-        // The rate is written in full; a rate wider than its cell (a total
-        // far above its plan) is held at the largest that fits.
-        QString rate = achievementRate(total, planned);
-        if (rate.size() > LedgerRecord::kCellWidth) rate = QStringLiteral("9999999");
+        const QString rate = achievementRate(total, planned);
         place(rec, LedgerRecord::cellOffset(cellRow, 15), LedgerRecord::kCellWidth, rate.toLatin1());
     }
 

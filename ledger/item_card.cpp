@@ -17,8 +17,6 @@ bool fitsCell(const QString &text)
 }
 
 // The widest rates a 7-byte cell holds.
-const QString kHighestRate = QStringLiteral("9999999");
-const QString kLowestRate = QStringLiteral("-999999");
 } // namespace
 
 void ItemCard::setLook(const QuantityMode &mode, const QStringList &monthHeadings)
@@ -182,14 +180,7 @@ void ItemCard::recomputeValue()
 void ItemCard::recomputeRates()
 {
     for (int r = 1; r <= 2; ++r) {
-        const double total = m_values.cellNumber(r, 13);
-        const double planned = m_values.cellNumber(r, 14);
-        QString stored;
-        if (total != 0 && planned != 0) {
-            const double rate = floorNumber(1000 * total / planned);
-            stored = numberText(rate);
-            if (!fitsCell(stored)) stored = rate < 0 ? kLowestRate : kHighestRate;
-        }
+        const QString stored = storedRate(m_values.cellNumber(r, 13), m_values.cellNumber(r, 14));
         m_values.setCell(r, 15, stored);
         m_monthCells[size_t(r)][15] = rateText(stored);
     }

@@ -74,4 +74,13 @@ QStringList monthHeadings(const QString &startMonth)
     return out;
 }
 
+QString storedRate(double total, double planned)
+{
+    if (total == 0 || planned == 0) return QString();
+    const double rate = floorNumber(1000 * total / planned);
+    const QString text = numberText(rate);
+    if (text.size() <= 7) return text;
+    return rate < 0 ? QStringLiteral("-999999") : QStringLiteral("9999999");
+}
+
 } // namespace kpv::ledger

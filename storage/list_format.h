@@ -41,6 +41,11 @@ struct QuantityMode {
 
 // Unit price and stock value on the list ("###,###,###").
 QString listMoney(double v);
+// The achievement rate as stored in cell (r, 15): the integer part of
+// 1000 x total / planned; empty when either is 0; a rate wider than the
+// 7-byte cell is held at the widest that fits (9999999, or -999999 below 0).
+// The card, the ledger import and the monthly import all store this.
+QString storedRate(double total, double planned);
 // The rate cell as shown: the stored value / 10 with one decimal, empty
 // when the cell is empty or 0.
 QString rateText(const QString &cleanCell);

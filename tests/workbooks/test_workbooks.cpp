@@ -509,7 +509,7 @@ TEST_F(Monthly, TransfersTotalsByMonthSlotAndStopsAtAnUnknownItem)
     EXPECT_EQ(r2.cell(1, 2), "");     // G6 = 0 clears the receipts of May
     EXPECT_EQ(r2.cell(2, 2), "2");
     EXPECT_EQ(r2.field(10), "3");
-    EXPECT_EQ(r2.cell(1, 15), "777"); // no plan: the rate stays
+    EXPECT_EQ(r2.cell(1, 15), "");    // no plan: no rate (the card's rule), not the old 777
     EXPECT_EQ(w.record(3), a3Before); // year end 0 + 5 - 8 < 0: unchanged
 
     EXPECT_EQ(run.report().imported, 2);
