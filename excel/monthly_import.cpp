@@ -7,7 +7,7 @@
 #include "storage/file_names.h"
 #include "storage/files.h"
 #include "storage/ledger_file.h"
-#include "import/ledger_lock.h"
+#include "storage/file_lock.h"
 #include "storage/messages.h"
 #include "storage/numbers.h"
 #include "storage/text.h"
@@ -76,8 +76,8 @@ bool MonthlyImport::transfer(const excel::Block &block)
 {
     // The ledger lock is held for the whole transfer: no other client appends
     // or rewrites between reading a record and writing it back.
-    import::LedgerLock lock(m_d.ledgerPath());
-    if (!lock.tryLock(m_lockTimeoutMs)) {
+    FileLock lock(m_d.ledgerPath(), m_lockTimeoutMs);
+    if (!lock.locked()) {
         m_d.messages().tell(QStringLiteral("登録確認"), QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QChar('\r')
                                                          + QStringLiteral("　しばらくしてから転記してください。"));
         return false;

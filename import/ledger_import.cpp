@@ -3,11 +3,14 @@
 #include "import/import_book.h"
 #include "import/import_books.h"
 #include "import/ledger_book.h"
-#include "import/ledger_lock.h"
 #include "storage/dolvb.h"
+#include "storage/crash_point.h"
+#include "storage/file_lock.h"
 #include "storage/ledger_file.h"
+#include "storage/shared_io.h"
 #include "storage/settings_slots.h"
 
+#include <cstring>
 #include <optional>
 
 namespace kpv::import {
@@ -73,36 +76,53 @@ bool LedgerImport::writeRecords(const std::vector<LedgerRecord> &records, const 
 {
     Messages &messages = m_d.messages();
     const QString title = QStringLiteral("インポート確認");
-    LedgerLock lock(m_d.ledgerPath());
-    if (!lock.tryLock(m_lockTimeoutMs)) {
-        messages.tell(title, QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
-                                 + QStringLiteral("　しばらくしてからインポートしてください。"));
+    const QString path = m_d.ledgerPath();
+    // The ledger's lock, held (and kept fresh) for the whole import, so no
+    // other client appends or registers in between.
+    FileLock lock(path, m_lockTimeoutMs);
+    if (!lock.locked()) {
+        if (lock.state() == FileLock::State::ReadOnly) {
+            messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　台帳ファイルは読み取り専用です。インポートできません。"));
+        } else {
+            messages.tell(title, QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
+                                     + QStringLiteral("　しばらくしてからインポートしてください。"));
+        }
         return false;
     }
-    // The process-wide ledger handle is left alone: this file is opened and
-    // closed here, under the lock.
-    LedgerFile file(m_d.ledgerPath());
-    bool ok = file.open();
-    if (ok && file.readOnly()) {
-        messages.tell(title, m_d.ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルは読み取り専用です。インポートできません。"));
+    crashPoint("import.locked");
+    // The ledger as it is now: records beyond the imported items stay.
+    QByteArray image;
+    const io::ReadStatus read = io::readFile(path, image, true);
+    if (read == io::ReadStatus::Failed) {
+        messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　台帳ファイルを読み込めません。"));
         return false;
     }
     const int total = int(records.size());
-    for (int k = 1; ok && k <= total; ++k) {
+    const qint64 needed = qint64(total) * LedgerRecord::kSize;
+    if (image.size() < needed) image.resize(needed); // the old bytes there are all overwritten
+    for (int k = 1; k <= total; ++k) {
         LedgerRecord rec = records[size_t(k - 1)];
-        ok = file.write(k, rec);
-        if (!ok) break;
-        m_written = k;
+        rec.setLineEnd();
+        std::memcpy(image.data() + qsizetype(k - 1) * LedgerRecord::kSize, rec.data(), LedgerRecord::kSize);
         if (progress && (k % kProgressStep == 0 || k == total)) progress(k, total);
+        if (k == total / 2) crashPoint("import.half");
     }
-    if (file.isOpen()) {
-        m_d.recordCount = std::min(file.countRecords(), m_d.ledgerCapacity - 1);
-        file.close();
+    // The new ledger takes the old one's place in one step: a crash, a full
+    // disk or another PC holding the ledger open leaves the old ledger whole.
+    const auto result = LedgerFile::replaceWhole(path, lock, [&](int fd) { return io::writeAll(fd, image.constData(), image.size()); },
+                                                 "import");
+    if (result == LedgerFile::ReplaceResult::Replaced) {
+        m_written = total;
+        m_d.recordCount = std::min(LedgerFile::countRecords(image.size()), m_d.ledgerCapacity - 1);
+        return true;
     }
-    if (!ok)
-        messages.tell(title, m_d.ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルに書き込めません。")
-                                 + QLatin1Char('\r') + QStringLiteral("　%1件目まで書き込みました。").arg(m_written));
-    return ok;
+    if (result == LedgerFile::ReplaceResult::InUse)
+        messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　台帳ファイルが他のPCで使用中のため置き換えられません。") + QLatin1Char('\r')
+                                 + QStringLiteral("　台帳は変更していません。しばらくしてからインポートしてください。"));
+    else
+        messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　台帳ファイルに書き込めません。") + QLatin1Char('\r')
+                                 + QStringLiteral("　台帳は変更していません。"));
+    return false;
 }
 
 } // namespace kpv::import

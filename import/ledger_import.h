@@ -8,7 +8,9 @@
 // (neither a record nor the start month). Then the start month goes into
 // SharedSettings slot 9 (written to the file only when it is 7 characters
 // long) and the records are written under the ledger lock, held for all of
-// them, so no other client appends between them. At most capacity - 1
+// them, so no other client appends between them: the new ledger is made
+// whole beside the ledger and takes its place in one step, so the ledger is
+// the old one or the new one, never a mix. At most capacity - 1
 // records are written; a book with more items stops there with the
 // capacity message, keeping what was written. The word lists and the index
 // cache files are not touched; the day of the last index rebuild is cleared,

@@ -51,10 +51,12 @@ WordListImport::Result WordListImport::run(const QString &folder, const Progress
             counts[kFirstCountSlot + c] = QString::number(words.size());
             if (progress) progress(list, int(words.size()));
         }
-        // Each list file is written under its own lock; the user is told of
-        // a list that could not be written.
-        saved = m_d.changeSharedSettings(counts);
-        for (int list = kFirstList; saved && list < kFirstList + kLists; ++list) saved = m_d.savePickList(list);
+        // The five lists and their counts are one change: all of them are
+        // written, or none (the user is told why).
+        const SettingsSlots before = m_d.sharedSettings;
+        for (const auto &[slot, count] : counts) m_d.sharedSettings.set(slot, count);
+        saved = m_d.savePickLists();
+        if (!saved) m_d.sharedSettings = before;
     }
     if (!saved) return Result::Failed;
     messages.tell(QStringLiteral("登録確認"),

@@ -1,15 +1,12 @@
 #include "menu/platform.h"
 
-#include <QSysInfo>
-#include <QtGlobal>
+#include "storage/machine.h"
 
 namespace kpv::menu {
 
 QString machineName()
 {
-    const QString fromEnv = qEnvironmentVariable("COMPUTERNAME").trimmed();
-    if (!fromEnv.isEmpty()) return fromEnv;
-    return QSysInfo::machineHostName();
+    return kpv::machineName();
 }
 
 } // namespace kpv::menu

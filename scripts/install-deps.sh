@@ -18,6 +18,9 @@ PACKAGES=(
   fonts-ipafont-gothic xvfb xauth x11-apps imagemagick
   # the README's picture of a ledger workbook (PDF page to PNG)
   poppler-utils
+  # the shared-folder tests on a real SMB share: a Samba server and two FUSE
+  # mounts of it (tests/shared/on_share.sh), in namespaces of their own
+  samba smbclient smbnetfs iproute2 util-linux
 )
 
 missing=()

@@ -4,14 +4,13 @@
 #include "settings/settings_writer.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
+#include "storage/files.h"
 #include "storage/text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <filesystem>
-#include <system_error>
 
 namespace kpv::settings {
 
@@ -24,29 +23,11 @@ QString lines(const QStringList &l)
     return l.join(QLatin1Char('\r'));
 }
 
-std::filesystem::path fsPath(const QString &p)
-{
-    return std::filesystem::path(QFile::encodeName(p).toStdString());
-}
-
 // Copies a file over the one at dest in one step: the copy is made beside
 // dest and then takes its place, so a failed copy leaves dest as it was.
 bool copyReplacing(const QString &from, const QString &dest)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(fsPath(from), ec)) return false;
-    const QString part = dest + QStringLiteral(".kpvcopy");
-    std::filesystem::copy_file(fsPath(from), fsPath(part), std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) {
-        std::filesystem::remove(fsPath(part), ec);
-        return false;
-    }
-    std::filesystem::rename(fsPath(part), fsPath(dest), ec);
-    if (ec) {
-        std::filesystem::remove(fsPath(part), ec);
-        return false;
-    }
-    return true;
+    return copySharedFile(from, dest);
 }
 
 QString listFileName(int n)

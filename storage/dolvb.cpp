@@ -3,6 +3,7 @@
 #include "storage/file_names.h"
 #include "storage/quoted_lines.h"
 #include "storage/settings_slots.h"
+#include "storage/shared_change.h"
 #include "storage/text.h"
 
 #include <QDir>
@@ -60,7 +61,9 @@ bool Dolvb::dataFolderUsable() const
 bool Dolvb::loadSharedSettings()
 {
     const bool local = clientSettings.value(slot::client::kDataFolder) == clientFolder;
+    if (local || dataFolderUsable()) settlePendingChange(sharedSettingsPath());
     const int read = local || dataFolderUsable() ? readSettingsFile(sharedSettingsPath(), sharedSettings) : -1;
+    if (read >= 0) m_knownFiles.insert(sharedSettingsPath());
     sharedSettingsLoadFailed = read < SettingsSlots::kSlots;
     // A "はい" reloads from the client folder and sets the flag anew.
     if (sharedSettingsLoadFailed && !local) askResetDataFolder();
@@ -123,7 +126,7 @@ bool Dolvb::changeSettings(bool shared, const std::map<int, QString> &changes)
         return false;
     }
     QString problem;
-    switch (changeSettingsFile(path, memory, cleaned, &problem)) {
+    switch (changeSettingsFile(path, memory, cleaned, &problem, knownFile(path))) {
     case SettingsChange::Written:
         for (const auto &[slot, value] : cleaned) memory.set(slot, value);
         return true;

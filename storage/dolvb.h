@@ -7,6 +7,7 @@
 // Folders are held with exactly one trailing separator, and paths are formed
 // by plain concatenation (folder + file name).
 
+#include "storage/file_lock.h"
 #include "storage/index_table.h"
 #include "storage/ledger_file.h"
 #include "storage/ledger_record.h"
@@ -20,6 +21,7 @@
 
 #include <array>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace kpv {
@@ -143,15 +145,16 @@ public:
     // Writes all five lists from the memory table (entries 1..count of
     // each). False at the first list not written (the user was told).
     bool savePickLists();
-    // Writes one list (2..6) from the memory table under the lock beside
-    // its file. Lists outside 2..6 and words the file cannot hold are
-    // refused; nothing is written then. False when not written (told).
+    // Writes one list (2..6) from the memory table, and its count into its
+    // SharedSettings slot, as one change under the locks of both files.
+    // Lists outside 2..6 and words the file cannot hold are refused;
+    // nothing is written then. False when not written (told).
     bool savePickList(int list);
     // The "追記" of the card for list currentList (2..6; any other list is
-    // refused): asks, then under the list's lock reads the list file again,
-    // checks for the same word, appends at the first empty entry, writes
-    // that list and sets only its count slot in SharedSettings. True when
-    // the word was appended and saved.
+    // refused): asks, then under the locks of the list and of SharedSettings
+    // reads the list file again, checks for the same word, appends at the
+    // first empty entry, and writes the list and only its count slot as one
+    // change (both or neither). True when the word was appended and saved.
     bool appendPickListWord(const QString &entryText);
 
     // ---- Index and totals -------------------------------------------------
@@ -183,6 +186,14 @@ private:
     LedgerFile m_tempLedger;
 
     bool m_ledgerReadOnly = false;
+    // Shared files this client has read or written: one of them not found
+    // later is an error, never a new empty file.
+    std::set<QString> m_knownFiles;
+    bool knownFile(const QString &path) const { return m_knownFiles.count(path) > 0; }
+
+    enum class SharedFilesProblem { Busy, InUse, CannotWrite };
+    void tellListsNotSaved(const QString &path, SharedFilesProblem problem, const LockHolder &holder);
+    bool saveLists(const std::vector<int> &lists, const char *operation);
 
     void tellCapacity();
     void tellLedgerReadOnly();

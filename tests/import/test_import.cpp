@@ -2,7 +2,7 @@
 // office, with books made the way a user fills the shipped blank books.
 
 #include "import/ledger_import.h"
-#include "import/ledger_lock.h"
+#include "storage/file_lock.h"
 #include "import/word_list_import.h"
 #include "import_world.h"
 #include "storage/ledger_file.h"
@@ -186,10 +186,9 @@ TEST_F(Imports, ALedgerLockedByAnotherClientIsNotWritten)
     const QByteArray before = w.ledgerBytes();
     w.makeLedgerBook(QStringLiteral("2025/04"), {item("N-1", "一")});
     // Another client appending holds the lock file beside the ledger.
-    import::LedgerLock other(w.d.ledgerPath());
-    ASSERT_TRUE(other.tryLock(0));
-    QLockFile probe(LedgerFile(w.d.ledgerPath()).lockPath());
-    EXPECT_FALSE(probe.tryLock(0)) << "the import and the appends share one lock file";
+    FileLock other(w.d.ledgerPath(), 0);
+    ASSERT_TRUE(other.locked());
+    EXPECT_EQ(FileLock(w.d.ledgerPath(), 0).state(), FileLock::State::Busy) << "the import and the appends share one lock file";
     EXPECT_EQ(importLedger(), LedgerImport::Result::Failed);
     EXPECT_EQ(w.ledgerBytes(), before);
     EXPECT_TRUE(w.messages.last().text.contains(QStringLiteral("使用中")));
