@@ -112,7 +112,8 @@ bool moveAside(const QString &lockPath, const LockHolder &stale)
 
 LockTiming &LockTiming::process()
 {
-    static LockTiming t{envMs("KPV_LOCK_REFRESH_MS", 5000), envMs("KPV_LOCK_STALE_MS", 60000), envMs("KPV_LOCK_WAIT_MS", 15000)};
+    static LockTiming t{envMs("KPV_LOCK_REFRESH_MS", 5000), envMs("KPV_LOCK_STALE_MS", 60000), envMs("KPV_LOCK_WAIT_MS", 15000),
+                        envMs("KPV_LOCK_SETTLE_MS", 50)};
     return t;
 }
 
@@ -251,7 +252,18 @@ bool FileLock::create()
         return false;
     }
     holding->written = text;
-    const int interval = LockTiming::process().refreshMs;
+    const LockTiming &timing = LockTiming::process();
+    if (io::onNetworkFileSystem(lockPath())) {
+        // Another PC may have created it in the same moment: the lock is this
+        // holder's only if its text is still there after the settle time.
+        std::this_thread::sleep_for(std::chrono::milliseconds(timing.settleMs));
+        QByteArray now;
+        if (!readLock(lockPath(), now) || now != text) {
+            errno = EEXIST;
+            return false;
+        }
+    }
+    const int interval = timing.refreshMs;
     Holding *h = holding.get();
     holding->refresher = std::thread([h, interval] { h->refreshLoop(interval); });
     m_holding = std::move(holding);
@@ -265,10 +277,32 @@ FileLock::State FileLock::take(int waitMs, const LockHolder *toBreak)
     const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
     m_holder = {};
     LockHolder gone; // a holder whose lock was taken over
+    // Clients waiting for the lock queue at its turnstile, the lock
+    // "<file>.next.lock": only its holder, the first in line, waits at the
+    // lock itself, and a client that wants the lock while others wait queues
+    // behind them. Without it, a holder giving the lock back and taking it
+    // again at once could keep it from the others for as long as it works.
+    std::unique_ptr<FileLock> turn;
+    const auto queue = [&]() -> bool {
+        turn = std::make_unique<FileLock>();
+        turn->m_isTurnstile = true;
+        turn->m_path = m_path + QStringLiteral(".next");
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (turn->take(int(std::max<qint64>(0, left)), nullptr) == State::Locked) return true;
+        turn.reset();
+        return false;
+    };
     for (int attempt = 0;; ++attempt) {
+        if (!m_isTurnstile && !turn && !toBreak && io::exists(lockPathOf(m_path + QStringLiteral(".next"))) && !queue()) {
+            m_holder = readHolder(lockPath());
+            m_state = State::Busy;
+            return m_state;
+        }
         if (create()) {
             m_state = State::Locked;
             m_holder = {};
+            turn.reset();
+            if (m_isTurnstile) return m_state;
             // A change its previous holder left half done is finished first,
             // and what it left beside the file is removed.
             finishPendingChange(m_path);
@@ -301,7 +335,18 @@ FileLock::State FileLock::take(int waitMs, const LockHolder *toBreak)
             m_state = State::Busy;
             return m_state;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(200, 10 << std::min(attempt, 4))));
+        if (!m_isTurnstile && !turn && !toBreak && waitMs > 0) {
+            const LockHolder held = m_holder;
+            if (!queue()) {
+                m_holder = held;
+                m_state = State::Busy;
+                return m_state;
+            }
+            continue;
+        }
+        // First in line: look often, the lock is this client's next.
+        const int pause = turn ? 20 : std::min(200, 10 << std::min(attempt, 4));
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
     }
 }
 

@@ -28,6 +28,11 @@
 //    three intervals while its own time is older than the bound (so a lock
 //    left long ago is taken over without the full wait). An empty or
 //    unreadable lock file counts as not refreshed.
+// On a network file system an exclusive create is not always exclusive: two
+// PCs creating the same lock file at the same moment can both succeed (the
+// later write wins). There a new lock counts as taken only when its file
+// still holds this holder's text after the settle time; otherwise the
+// client goes on waiting.
 // Taking over moves the old lock file aside (one step) and checks that what
 // was moved is the lock judged stale; a lock moved by mistake is put back.
 // A holder that finds its lock file no longer naming it has lost the lock:
@@ -49,9 +54,11 @@ struct LockTiming {
     int refreshMs = 5000;  // the holder rewrites its lock file this often
     int staleMs = 60000;   // a lock not refreshed for this long is taken over
     int waitMs = 15000;    // how long a change waits for a lock another client holds
+    int settleMs = 50;     // on a network file system: how long a new lock must stay this
+                           // holder's before it counts as taken
     // The bounds of this process: the defaults, or the environment variables
-    // KPV_LOCK_REFRESH_MS, KPV_LOCK_STALE_MS and KPV_LOCK_WAIT_MS. Tests set
-    // them directly.
+    // KPV_LOCK_REFRESH_MS, KPV_LOCK_STALE_MS, KPV_LOCK_WAIT_MS and
+    // KPV_LOCK_SETTLE_MS. Tests set them directly.
     static LockTiming &process();
 };
 
@@ -127,6 +134,7 @@ private:
     bool create();
 
     QString m_path;
+    bool m_isTurnstile = false; // the queue of a lock (see take)
     State m_state = State::Unlocked;
     LockHolder m_holder;
     std::unique_ptr<Holding> m_holding;

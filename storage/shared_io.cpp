@@ -12,6 +12,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <thread>
 #include <unistd.h>
 
@@ -165,7 +166,7 @@ bool syncFile(int fd)
 {
     if (::fsync(fd) == 0) return true;
     // A file system that cannot sync (some shares) has nothing to sync.
-    return errno == EINVAL || errno == ENOTSUP;
+    return errno == EINVAL || errno == ENOTSUP || errno == ENOSYS;
 }
 
 bool syncFolderOf(const QString &path)
@@ -270,6 +271,22 @@ Outcome replaceWhole(const QString &path, const std::function<bool(int fd)> &wri
 Outcome replaceWhole(const QString &path, const QByteArray &bytes)
 {
     return replaceWhole(path, [&](int fd) { return writeAll(fd, bytes.constData(), bytes.size()); });
+}
+
+bool onNetworkFileSystem(const QString &path)
+{
+    struct statfs st {};
+    if (::statfs(localPath(QFileInfo(path).absolutePath()).constData(), &st) != 0) return true;
+    switch (static_cast<unsigned long>(st.f_type)) {
+    case 0x65735546UL: // FUSE
+    case 0x517BUL:     // SMB
+    case 0xFE534D42UL: // SMB2
+    case 0xFF534D42UL: // CIFS
+    case 0x6969UL:     // NFS
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool removeFile(const QString &path)

@@ -87,6 +87,12 @@ bool writeNewFile(const QString &path, const Identity &identity, const std::func
 Outcome replaceWhole(const QString &path, const QByteArray &bytes);
 Outcome replaceWhole(const QString &path, const std::function<bool(int fd)> &write);
 
+// Whether the folder of path is on a network or user-space file system
+// (SMB, NFS, FUSE), where an exclusive create from two PCs at the same
+// moment can succeed for both (measured on smbnetfs: both opens return,
+// the later write wins).
+bool onNetworkFileSystem(const QString &path);
+
 bool removeFile(const QString &path);
 bool exists(const QString &path);
 

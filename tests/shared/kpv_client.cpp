@@ -35,6 +35,7 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -128,10 +129,21 @@ int words(Dolvb &d, int list, const QString &prefix, int count)
     return 0;
 }
 
+// The import folder of this client: the book's file must be there (its
+// cells come from memory).
+QString bookFolder(const QString &name)
+{
+    const QString books = QDir::tempPath() + QStringLiteral("/kpv-books-%1/").arg(processId());
+    QDir().mkpath(books);
+    QFile f(books + name);
+    f.open(QIODevice::WriteOnly);
+    return books;
+}
+
 int importLedger(Dolvb &d, int count, const QString &tag)
 {
     testing::MemorySpreadsheet office;
-    const QString books = d.dataFolder + QStringLiteral("books/");
+    const QString books = bookFolder(import::ledgerBookName());
     testing::MemorySheet &sheet = office.books[books + import::ledgerBookName()];
     sheet.set(4, 15, QStringLiteral("2025/04"));
     for (int k = 1; k <= count; ++k) {
@@ -141,18 +153,22 @@ int importLedger(Dolvb &d, int count, const QString &tag)
         sheet.set(row, 13, QStringLiteral("0"));
     }
     import::LedgerImport run(d, office);
-    return run.run(books) == import::LedgerImport::Result::Completed ? 0 : 1;
+    const bool done = run.run(books) == import::LedgerImport::Result::Completed;
+    QDir(books).removeRecursively();
+    return done ? 0 : 1;
 }
 
 int importWords(Dolvb &d, int count, const QString &tag)
 {
     testing::MemorySpreadsheet office;
-    const QString books = d.dataFolder + QStringLiteral("books/");
+    const QString books = bookFolder(import::wordListBookName());
     testing::MemorySheet &sheet = office.books[books + import::wordListBookName()];
     for (int c = 0; c < 5; ++c)
         for (int j = 1; j <= count; ++j) sheet.set(j + 4, 2 + c, QStringLiteral("%1-%2-%3").arg(tag).arg(c + 2).arg(j));
     import::WordListImport run(d, office);
-    return run.run(books) == import::WordListImport::Result::Completed ? 0 : 1;
+    const bool done = run.run(books) == import::WordListImport::Result::Completed;
+    QDir(books).removeRecursively();
+    return done ? 0 : 1;
 }
 
 int screen(Dolvb &d, const QString &waitFile)

@@ -35,11 +35,12 @@ fi
 
 ip link set lo up
 work=$(mktemp -d "${TMPDIR:-/tmp}/kpv-share.XXXXXX")
-smbd_pid="" fs_pids=() mounts=()
+smbd_pid="" command_pid="" fs_pids=() mounts=()
 
 cleanup() {
   local status=$?
   set +e
+  [ -n "$command_pid" ] && [ "$command_pid" -gt 1 ] && kill "$command_pid" 2>/dev/null && wait "$command_pid" 2>/dev/null
   for m in "${mounts[@]}"; do
     umount "$m" 2>/dev/null || umount -l "$m" 2>/dev/null
   done
@@ -114,4 +115,8 @@ done
 export KPV_FOLDER_A="$work/mnt-a/127.0.0.1/data/"
 export KPV_FOLDER_B="$work/mnt-b/127.0.0.1/data/"
 export KPV_SHARE_SERVER_FOLDER="$work/data/"
-"$@"
+# In the background and waited for, so that a TERM (ctest's timeout) ends it
+# and the clean-up still runs.
+"$@" &
+command_pid=$!
+wait "$command_pid"

@@ -71,6 +71,7 @@ protected:
         prepareFolder(folder, true);
         prepareFolder(reference, true);
         pc.folder = folder;
+        pc.env[QStringLiteral("TMPDIR")] = tmp.path(); // what a killed client leaves there goes with the test
     }
 };
 
@@ -94,11 +95,12 @@ TEST_P(Crash, stoppedAndKilledLeavesOldOrNewAndTheNextClientGoesOn)
     victim.killHard();
 
     if (c.kind == Kind::Transfer) {
-        // The source is untouched and this PC still works on it.
+        // The source is untouched, and this PC still names it as the source
+        // of the transfer (the confirmed target is slot 1 before the copy).
         EXPECT_EQ(snapshot(folder), before);
         SettingsSlots cs;
         readSettingsFile(client + names::clientSettings(), cs);
-        EXPECT_EQ(cs.value(1), folder);
+        EXPECT_EQ(cs.value(2), folder);
         // What reached the target is whole.
         for (const auto &[name, bytes] : before) {
             if (!io::exists(target + name)) continue;

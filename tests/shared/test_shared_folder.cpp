@@ -33,8 +33,8 @@ struct Share : ::testing::Test {
         onShare = !rootA.isEmpty() && !rootB.isEmpty();
         if (!onShare) rootA = rootB = withSlash(local.path());
         const QString name = QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name()) + u'/';
-        a = {QStringLiteral("PC-A"), rootA + name, {}};
-        b = {QStringLiteral("PC-B"), rootB + name, {}};
+        a = {QStringLiteral("PC-A"), rootA + name, {{QStringLiteral("TMPDIR"), client.path()}}};
+        b = {QStringLiteral("PC-B"), rootB + name, {{QStringLiteral("TMPDIR"), client.path()}}};
     }
     // What PC A finds in the folder.
     QByteArray ledger() const { return bytesOf(a.folder + names::ledger()); }
