@@ -79,41 +79,56 @@ qint64 observe(const QString &lockPath, const QByteArray &content)
     return std::chrono::duration_cast<std::chrono::milliseconds>(now - it->second.since).count();
 }
 
-bool readLock(const QString &lockPath, QByteArray &content)
+// The text of a lock: the file "owner" in the lock folder (or, for a lock
+// file as an older client made it, the file itself).
+QString ownerPath(const QString &lockPath)
 {
-    return io::readFile(lockPath, content) == io::ReadStatus::Read;
+    return lockPath + QStringLiteral("/owner");
 }
 
-// Moves a lock file judged stale aside and makes sure it was that one. A
-// lock created meanwhile by another client (moved by mistake) is put back
-// when nobody took the name since. True when the stale lock is gone.
+bool readLock(const QString &lockPath, QByteArray &content)
+{
+    if (io::readFile(ownerPath(lockPath), content) == io::ReadStatus::Read) return true;
+    return io::isFile(lockPath) && io::readFile(lockPath, content) == io::ReadStatus::Read;
+}
+
+// Removes a lock (folder and text, or an older client's lock file).
+void removeLock(const QString &lockPath)
+{
+    io::removeFile(ownerPath(lockPath));
+    if (!io::removeFolder(lockPath)) io::removeFile(lockPath);
+}
+
+// Moves a lock judged stale aside and makes sure it was that one. A lock
+// made meanwhile by another client (moved by mistake) is put back when
+// nobody made a new one since. True when the stale lock is gone.
 bool moveAside(const QString &lockPath, const LockHolder &stale)
 {
     const QString aside = io::besideName(lockPath, "stale");
     if (io::renameOver(lockPath, aside) != io::Outcome::Done) return false;
     QByteArray moved;
     const bool read = readLock(aside, moved);
-    if (read && moved == stale.content) {
-        io::removeFile(aside);
+    if (!read) moved.clear();
+    if (moved == stale.content) {
+        removeLock(aside);
         return true;
     }
     // Not the lock judged stale: give it back unless a new one is there now.
-    if (read) {
-        const int fd = io::openForWrite(lockPath, O_WRONLY | O_CREAT | O_EXCL);
+    if (io::makeFolder(lockPath) == 0) {
+        const int fd = io::openForWrite(ownerPath(lockPath), O_WRONLY | O_CREAT | O_EXCL);
         if (fd >= 0) {
             io::writeAll(fd, moved.constData(), moved.size());
             ::close(fd);
         }
     }
-    io::removeFile(aside);
+    removeLock(aside);
     return false;
 }
 } // namespace
 
 LockTiming &LockTiming::process()
 {
-    static LockTiming t{envMs("KPV_LOCK_REFRESH_MS", 5000), envMs("KPV_LOCK_STALE_MS", 60000), envMs("KPV_LOCK_WAIT_MS", 15000),
-                        envMs("KPV_LOCK_SETTLE_MS", 50)};
+    static LockTiming t{envMs("KPV_LOCK_REFRESH_MS", 5000), envMs("KPV_LOCK_STALE_MS", 60000), envMs("KPV_LOCK_WAIT_MS", 15000)};
     return t;
 }
 
@@ -186,7 +201,7 @@ struct FileLock::Holding {
             return;
         }
         const QByteArray text = next();
-        const int fd = io::openForWrite(lockPath, O_WRONLY);
+        const int fd = io::openForWrite(ownerPath(lockPath), O_WRONLY);
         if (fd < 0) {
             if (errno == ENOENT) {
                 const std::lock_guard<std::mutex> g(mutex);
@@ -242,28 +257,26 @@ bool FileLock::create()
 {
     auto holding = std::make_unique<Holding>(lockPath());
     const QByteArray text = holding->next();
-    const int fd = io::openForWrite(lockPath(), O_WRONLY | O_CREAT | O_EXCL);
-    if (fd < 0) return false;
-    const bool ok = io::writeAll(fd, text.constData(), text.size());
-    ::close(fd);
+    // The exclusive step: making the lock folder. Over smbnetfs an exclusive
+    // create of a file is not exclusive between PCs at the same moment (both
+    // can succeed, the later one truncating the other's file), a folder's
+    // creation is decided by the server.
+    const int made = io::makeFolder(lockPath());
+    if (made != 0) {
+        errno = made;
+        return false;
+    }
+    const int fd = io::openForWrite(ownerPath(lockPath()), O_WRONLY | O_CREAT | O_EXCL);
+    const bool ok = fd >= 0 && io::writeAll(fd, text.constData(), text.size());
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
     if (!ok) {
-        io::removeFile(lockPath());
-        errno = EIO;
+        removeLock(lockPath());
+        errno = error == EEXIST ? EIO : error;
         return false;
     }
     holding->written = text;
-    const LockTiming &timing = LockTiming::process();
-    if (io::onNetworkFileSystem(lockPath())) {
-        // Another PC may have created it in the same moment: the lock is this
-        // holder's only if its text is still there after the settle time.
-        std::this_thread::sleep_for(std::chrono::milliseconds(timing.settleMs));
-        QByteArray now;
-        if (!readLock(lockPath(), now) || now != text) {
-            errno = EEXIST;
-            return false;
-        }
-    }
-    const int interval = timing.refreshMs;
+    const int interval = LockTiming::process().refreshMs;
     Holding *h = holding.get();
     holding->refresher = std::thread([h, interval] { h->refreshLoop(interval); });
     m_holding = std::move(holding);
@@ -313,14 +326,16 @@ FileLock::State FileLock::take(int waitMs, const LockHolder *toBreak)
             return m_state;
         }
         const int error = errno;
-        if (error != EEXIST) {
+        if (error != EEXIST && error != EIO && error != ENOTEMPTY) {
             m_state = (error == EACCES || error == EROFS || error == EPERM) ? State::ReadOnly : State::Failed;
             return m_state;
         }
         QByteArray content;
         if (!readLock(lockPath(), content)) {
-            // Gone between the create and the read: try again at once.
-            if (!io::exists(lockPath()) && attempt < 1000) continue;
+            // Gone between the create and the read (asked of the server: a
+            // client of a file server may still see a lock that is gone):
+            // try again at once.
+            if (io::freshSize(lockPath()) < 0 && attempt < 1000) continue;
             content.clear();
         }
         m_holder = parseHolder(content);
@@ -369,7 +384,7 @@ void FileLock::release()
         m_holding->stop();
         QByteArray now;
         // Only this holding's own lock file is removed.
-        if (readLock(lockPath(), now) && parseHolder(now).token == m_holding->token) io::removeFile(lockPath());
+        if (readLock(lockPath(), now) && parseHolder(now).token == m_holding->token) removeLock(lockPath());
         m_holding.reset();
     }
     if (m_state == State::Locked) m_state = State::Unlocked;

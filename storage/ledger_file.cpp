@@ -39,6 +39,7 @@ bool LedgerFile::open()
         m_readOnly = true;
     }
     const auto mode = m_readOnly ? QIODevice::ReadOnly : QIODevice::ReadWrite;
+    (void)io::freshSize(fd); // the count sees what other PCs appended
     if (!m_file.open(fd, mode | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         m_readOnly = false;
@@ -126,11 +127,8 @@ struct ChangeHandle {
     {
         if (fd >= 0) ::close(fd);
     }
-    qint64 size() const
-    {
-        struct stat st {};
-        return ::fstat(fd, &st) == 0 ? qint64(st.st_size) : -1;
-    }
+    // The length as the server has it now (another PC may just have appended).
+    qint64 size() const { return io::freshSize(fd); }
 };
 } // namespace
 

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <thread>
 #include <unistd.h>
 
@@ -69,6 +68,20 @@ QByteArray localPath(const QString &path)
     return QFile::encodeName(path);
 }
 
+qint64 freshSize(const QString &path)
+{
+    struct statx st {};
+    if (::statx(AT_FDCWD, localPath(path).constData(), AT_STATX_FORCE_SYNC, STATX_SIZE, &st) != 0) return -1;
+    return qint64(st.stx_size);
+}
+
+qint64 freshSize(int fd)
+{
+    struct statx st {};
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_SIZE, &st) != 0) return -1;
+    return qint64(st.stx_size);
+}
+
 ReadStatus readFile(const QString &path, QByteArray &out, bool lookAgain)
 {
     const QByteArray p = localPath(path);
@@ -76,6 +89,8 @@ ReadStatus readFile(const QString &path, QByteArray &out, bool lookAgain)
     const auto missingDeadline = Clock::now() + std::chrono::milliseconds(retry().missingMs);
     for (int attempt = 0;; ++attempt) {
         const int fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
+        // Read to the end the server knows, not the end this client heard of.
+        if (fd >= 0) (void)freshSize(fd);
         if (fd < 0) {
             const int error = errno;
             if (error == ENOENT) {
@@ -226,8 +241,12 @@ void removeBesideFilesOf(const QString &path, const QString &pc, qint64 pid)
     const QFileInfo info(path);
     const QString prefix = info.fileName() + QStringLiteral(".%1-%2-").arg(safePc(pc)).arg(pid);
     const QDir dir(info.absolutePath());
-    for (const QString &name : dir.entryList({prefix + QStringLiteral("*.new"), prefix + QStringLiteral("*.stale")}, QDir::Files))
-        ::unlink(localPath(dir.filePath(name)).constData());
+    for (const QString &name : dir.entryList({prefix + QStringLiteral("*.new"), prefix + QStringLiteral("*.stale")}, QDir::Files | QDir::Dirs)) {
+        const QString path = dir.filePath(name);
+        // A lock moved aside is a folder with its text in it.
+        ::unlink(localPath(path + QStringLiteral("/owner")).constData());
+        if (::rmdir(localPath(path).constData()) != 0) ::unlink(localPath(path).constData());
+    }
 }
 
 Outcome renameOver(const QString &from, const QString &to)
@@ -273,20 +292,32 @@ Outcome replaceWhole(const QString &path, const QByteArray &bytes)
     return replaceWhole(path, [&](int fd) { return writeAll(fd, bytes.constData(), bytes.size()); });
 }
 
-bool onNetworkFileSystem(const QString &path)
+int makeFolder(const QString &path)
 {
-    struct statfs st {};
-    if (::statfs(localPath(QFileInfo(path).absolutePath()).constData(), &st) != 0) return true;
-    switch (static_cast<unsigned long>(st.f_type)) {
-    case 0x65735546UL: // FUSE
-    case 0x517BUL:     // SMB
-    case 0xFE534D42UL: // SMB2
-    case 0xFF534D42UL: // CIFS
-    case 0x6969UL:     // NFS
-        return true;
-    default:
-        return false;
+    const QByteArray p = localPath(path);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(retry().openMs);
+    for (int attempt = 0;; ++attempt) {
+        if (::mkdir(p.constData(), 0777) == 0) return 0;
+        const int error = errno;
+        // Two PCs making the folder at once: the server may answer one of
+        // them with EIO; it is the answer "there" once the folder is there.
+        if (error == EIO && exists(path)) return EEXIST;
+        if (error == EEXIST || error == ENOENT || error == EROFS || error == ENOTDIR) return error;
+        if ((error == EACCES || error == EPERM) && ::access(localPath(QFileInfo(path).absolutePath()).constData(), W_OK) != 0) return error;
+        if (!transient(error) || !before(deadline)) return error;
+        pause(attempt);
     }
+}
+
+bool removeFolder(const QString &path)
+{
+    return ::rmdir(localPath(path).constData()) == 0 || errno == ENOENT;
+}
+
+bool isFile(const QString &path)
+{
+    struct stat st {};
+    return ::stat(localPath(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool removeFile(const QString &path)

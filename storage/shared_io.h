@@ -33,6 +33,13 @@ Retry &retry();
 
 QByteArray localPath(const QString &path);
 
+// The size of a file as the server has it now. A client of a file server
+// keeps what it last heard of a file for a while (measured over smbnetfs: a
+// plain stat after another PC appended still gave the old length); this
+// asks again. -1 when it cannot be had.
+qint64 freshSize(const QString &path);
+qint64 freshSize(int fd);
+
 enum class ReadStatus { Read, Missing, Failed };
 // Reads the whole file. lookAgain: a file that looks missing is looked for
 // again within the bound before it counts as missing (for a file that
@@ -87,11 +94,13 @@ bool writeNewFile(const QString &path, const Identity &identity, const std::func
 Outcome replaceWhole(const QString &path, const QByteArray &bytes);
 Outcome replaceWhole(const QString &path, const std::function<bool(int fd)> &write);
 
-// Whether the folder of path is on a network or user-space file system
-// (SMB, NFS, FUSE), where an exclusive create from two PCs at the same
-// moment can succeed for both (measured on smbnetfs: both opens return,
-// the later write wins).
-bool onNetworkFileSystem(const QString &path);
+// Makes the folder path (not its parents): 0, or the error (EEXIST when it
+// is there). A refusal of the server for a moment is retried within the
+// bound.
+int makeFolder(const QString &path);
+// Removes an empty folder. True when it is gone.
+bool removeFolder(const QString &path);
+bool isFile(const QString &path);
 
 bool removeFile(const QString &path);
 bool exists(const QString &path);

@@ -185,7 +185,7 @@ inline int kpvCheck(const QString &folder, QString *output = nullptr)
 inline QStringList leftovers(const QString &folder)
 {
     QStringList found;
-    for (const QString &f : QDir(folder).entryList(QDir::Files))
+    for (const QString &f : QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
         if (f.endsWith(QStringLiteral(".lock")) || f.endsWith(QStringLiteral(".commit")) || f.endsWith(QStringLiteral(".new"))
             || f.endsWith(QStringLiteral(".stale")))
             found << f;

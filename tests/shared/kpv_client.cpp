@@ -35,6 +35,7 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -57,7 +58,8 @@ struct Answers : Messages {
     {
         ++told;
         last = text;
-        std::fprintf(stderr, "tell: %s\n", qPrintable(QString(text).replace(u'\r', u'|')));
+        std::fprintf(stderr, "tell %s: %s\n", qPrintable(QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"))),
+                     qPrintable(QString(text).replace(u'\r', u'|')));
     }
     int told = 0;
     QString last;

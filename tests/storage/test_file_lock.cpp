@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -50,6 +51,8 @@ struct Locks : ::testing::Test {
     }
     void TearDown() override { LockTiming::process() = saved; }
     QString lockFile() const { return FileLock::lockPathOf(file); }
+    // The text of the lock (the file "owner" in the lock folder).
+    QString ownerFile() const { return lockFile() + QStringLiteral("/owner"); }
 
     // A process holding the lock of file as PC `pc`, refreshing it.
     std::unique_ptr<QProcess> holder(const QString &pc)
@@ -75,7 +78,8 @@ TEST_F(Locks, createdExclusivelyNamingThePcAndProcessAndGivenBack)
 {
     FileLock mine(file);
     ASSERT_TRUE(mine.locked());
-    const QByteArray text = bytesOf(lockFile());
+    EXPECT_TRUE(QFileInfo(lockFile()).isDir()) << "made exclusively as a folder";
+    const QByteArray text = bytesOf(ownerFile());
     EXPECT_TRUE(text.startsWith("kpv-lock 1\n"));
     EXPECT_TRUE(text.contains("pc=" + machineName().toUtf8() + "\n"));
     EXPECT_TRUE(text.contains("pid=" + QByteArray::number(processId()) + "\n"));
@@ -96,12 +100,12 @@ TEST_F(Locks, theHolderKeepsItFreshSoALongOperationKeepsIt)
 {
     FileLock mine(file);
     ASSERT_TRUE(mine.locked());
-    const QByteArray first = bytesOf(lockFile());
+    const QByteArray first = bytesOf(ownerFile());
     // Waiting three times as long as the stale bound: the lock stays this
     // process's, because it is refreshed.
     FileLock other(file, 2400);
     EXPECT_EQ(other.state(), FileLock::State::Busy);
-    EXPECT_NE(bytesOf(lockFile()), first) << "rewritten at the interval";
+    EXPECT_NE(bytesOf(ownerFile()), first) << "rewritten at the interval";
     EXPECT_TRUE(mine.stillHeld());
 }
 
@@ -153,9 +157,14 @@ TEST_F(Locks, aRecentLockNotRefreshedIsTakenOverAfterTheBoundAnOldOneSooner)
 
 TEST_F(Locks, anEmptyOrUnreadableLockCountsAsNotRefreshed)
 {
-    ASSERT_EQ(io::replaceWhole(lockFile(), QByteArray()), io::Outcome::Done);
+    // A client that crashed between making the lock folder and writing its text.
+    ASSERT_TRUE(QDir().mkdir(lockFile()));
     FileLock next(file, 3000);
     EXPECT_TRUE(next.locked());
+    next.release();
+    // A lock file of an older client, empty.
+    ASSERT_EQ(io::replaceWhole(lockFile(), QByteArray()), io::Outcome::Done);
+    EXPECT_TRUE(FileLock(file, 3000).locked());
     ASSERT_EQ(io::replaceWhole(FileLock::lockPathOf(file + u'2'), QByteArray("garbage\n")), io::Outcome::Done);
     EXPECT_TRUE(FileLock(file + u'2', 3000).locked());
 }
@@ -165,10 +174,10 @@ TEST_F(Locks, aHolderWhoseLockWasTakenOverKnowsAndLeavesTheNewOneAlone)
     FileLock mine(file);
     ASSERT_TRUE(mine.locked());
     const QByteArray theirs = lockText("PC-OTHER", QDateTime::currentDateTimeUtc());
-    ASSERT_EQ(io::replaceWhole(lockFile(), theirs), io::Outcome::Done);
+    ASSERT_EQ(io::replaceWhole(ownerFile(), theirs), io::Outcome::Done);
     EXPECT_FALSE(mine.stillHeld());
     mine.release();
-    EXPECT_EQ(bytesOf(lockFile()), theirs);
+    EXPECT_EQ(bytesOf(ownerFile()), theirs);
 }
 
 TEST_F(Locks, breakingAskedForOnlyWhileTheLockIsAsItWasShown)
@@ -180,7 +189,7 @@ TEST_F(Locks, breakingAskedForOnlyWhileTheLockIsAsItWasShown)
     ASSERT_EQ(io::replaceWhole(lockFile(), lockText("PC-X", QDateTime::currentDateTimeUtc().addSecs(1))), io::Outcome::Done);
     EXPECT_EQ(panel.breakAndAcquire(), FileLock::State::Busy);
     EXPECT_EQ(panel.breakAndAcquire(), FileLock::State::Locked);
-    EXPECT_TRUE(bytesOf(lockFile()).contains("pid=" + QByteArray::number(processId())));
+    EXPECT_TRUE(bytesOf(ownerFile()).contains("pid=" + QByteArray::number(processId())));
 }
 
 TEST_F(Locks, aFolderThatDoesNotExistFails)

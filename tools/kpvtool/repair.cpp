@@ -111,7 +111,7 @@ private:
     {
         const LockTiming &timing = LockTiming::process();
         const QDir dir(m_folder);
-        for (const QString &name : dir.entryList({QStringLiteral("*.lock")}, QDir::Files, QDir::Name)) {
+        for (const QString &name : dir.entryList({QStringLiteral("*.lock")}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
             const QString path = m_folder + name;
             const LockHolder h = FileLock::readHolder(path);
             bool gone = h.provenGone() || h.looksAbandoned(timing);
@@ -135,7 +135,7 @@ private:
             }
         }
         static const QRegularExpression stray(QStringLiteral("^(.+)\\.([A-Za-z0-9_-]+)-(\\d+)-(\\d+)\\.(new|stale)$"));
-        for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
+        for (const QString &name : dir.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
             const auto m = stray.match(name);
             if (!m.hasMatch()) continue;
             const QString path = m_folder + name;
