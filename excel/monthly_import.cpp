@@ -9,13 +9,13 @@
 #include "storage/item_number.h"
 #include "storage/ledger_file.h"
 #include "excel/import_book.h"
-#include "storage/ledger_lock.h"
+#include "storage/file_lock.h"
+#include "storage/shared_io.h"
 #include "storage/messages.h"
 #include "storage/numbers.h"
 #include "storage/text.h"
 
 #include <cstring>
-#include <map>
 #include <unordered_map>
 
 namespace kpv::workbooks {
@@ -75,25 +75,29 @@ bool MonthlyImport::transfer(const excel::Block &block)
 {
     // The ledger lock is held for the whole transfer: no other client appends
     // or rewrites between reading a record and writing it back.
-    import::LedgerLock lock(m_d.ledgerPath());
-    if (!lock.tryLock(m_lockTimeoutMs)) {
+    FileLock lock(m_d.ledgerPath(), m_lockTimeoutMs);
+    if (lock.state() == FileLock::State::Busy) {
         m_d.messages().tell(QStringLiteral("登録確認"), QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QChar('\r')
                                                          + QStringLiteral("　しばらくしてから転記してください。"));
         return false;
     }
+    const auto cannotWrite = [&] {
+        m_d.messages().tell(QStringLiteral("登録確認"), m_d.ledgerPath() + QChar('\r') + QStringLiteral("　台帳ファイルに書き込めません。")
+                                                         + QChar('\r') + QStringLiteral("　何も取り込んでいません。"));
+        return false;
+    };
     LedgerFile file(m_d.ledgerPath());
     QByteArray bytes;
-    if (!file.open() || file.readOnly() || !readWholeFile(m_d.ledgerPath(), bytes)) {
-        m_d.messages().tell(QStringLiteral("登録確認"), m_d.ledgerPath() + QChar('\r') + QStringLiteral("　台帳ファイルに書き込めません。"));
-        return false;
-    }
+    if (!lock.locked() || !file.open() || file.readOnly() || io::readFile(m_d.ledgerPath(), bytes, true) != io::ReadStatus::Read)
+        return cannotWrite();
+    file.close();
     // Where each item number stands in the ledger now (the first record of a number).
     std::unordered_map<QString, int> recordOf;
-    const int count = std::min<int>(file.countRecords(), int(bytes.size() / LedgerRecord::kSize));
+    const int count = int(bytes.size() / LedgerRecord::kSize);
     for (int n = count; n >= 1; --n)
         recordOf[decodeCleanField(bytes.constData() + qsizetype(n - 1) * LedgerRecord::kSize, LedgerRecord::kFieldWidth)] = n;
     const QStringList headings = ledger::monthHeadings(cleanText(m_d.sharedSettings.value(9)));
-    std::map<int, LedgerRecord> original; // the records changed, as they were
+    bool changed = false;
     auto text = [&](int r, int col) { return block.at(r, col - kMonthCol).text(); };
     auto notImported = [&](int r, const QString &reason) {
         ++m_report.skipped;
@@ -135,33 +139,25 @@ bool MonthlyImport::transfer(const excel::Block &block)
             notImported(r, QStringLiteral("年度末の在庫数がマイナスになります"));
             continue;
         }
-        if (!original.count(n)) original.emplace(n, LedgerRecord::fromBytes(at, LedgerRecord::kSize));
+        changed = true;
         rec.setLineEnd();
         std::memcpy(at, rec.data(), LedgerRecord::kSize);
         ++m_report.imported;
     }
-    // The changed records are written when every pair has been worked out;
-    // a write that fails puts back those already written.
-    std::vector<int> written;
-    for (const auto &[n, before] : original) {
-        LedgerRecord rec = LedgerRecord::fromBytes(bytes.constData() + qsizetype(n - 1) * LedgerRecord::kSize, LedgerRecord::kSize);
-        if (!file.write(n, rec)) {
-            for (int back : written) {
-                LedgerRecord old = original.at(back);
-                file.write(back, old);
-            }
-            file.close();
-            m_d.closeLedger();
-            m_report = {};
-            m_d.messages().tell(QStringLiteral("登録確認"), m_d.ledgerPath() + QChar('\r') + QStringLiteral("　台帳ファイルに書き込めません。")
-                                                             + QChar('\r') + QStringLiteral("　何も取り込んでいません。"));
-            return false;
-        }
-        written.push_back(n);
-    }
-    file.close();
-    m_d.openLedger();
-    return true;
+    // The changed records are written when every pair has been worked out,
+    // as one new ledger that takes the old one's place (a crash leaves the
+    // old ledger or the new one, never some records of each).
+    if (!changed) return true;
+    const auto result = LedgerFile::replaceWhole(m_d.ledgerPath(), lock,
+                                                 [&](int fd) { return io::writeAll(fd, bytes.constData(), bytes.size()); }, "monthly");
+    // A handle this client holds is on the replaced file.
+    m_d.closeLedger();
+    if (result == LedgerFile::ReplaceResult::Replaced) return true;
+    m_report = {};
+    if (result != LedgerFile::ReplaceResult::InUse) return cannotWrite();
+    m_d.messages().tell(QStringLiteral("登録確認"), m_d.ledgerPath() + QChar('\r') + QStringLiteral("　台帳ファイルが他のPCで使用中のため置き換えられません。")
+                                                     + QChar('\r') + QStringLiteral("　しばらくしてから転記してください。何も取り込んでいません。"));
+    return false;
 }
 
 QString monthly_text::countsLine(const MonthlyImportReport &r)

@@ -24,6 +24,10 @@
 // the plan are non-zero, and the stock value. A pair whose year-end stock
 // would be negative leaves the record as it was. Only the year end is
 // tested: a month may run below zero, as the import rules have it.
+//
+// All pairs are worked out on the ledger as it is under its lock; the
+// changed ledger then replaces the old one whole (the old ledger or the
+// new one, never a mix), or nothing is imported.
 
 #include "storage/ledger_record.h"
 

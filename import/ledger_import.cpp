@@ -3,14 +3,12 @@
 #include "excel/import_book.h"
 #include "excel/import_books.h"
 #include "import/ledger_book.h"
-#include "storage/ledger_lock.h"
+#include "storage/crash_point.h"
 #include "storage/dolvb.h"
-#include "storage/files.h"
 #include "storage/ledger_file.h"
 #include "storage/settings_slots.h"
-#include "storage/settings_store.h"
-
-#include <QSaveFile>
+#include "storage/shared_change.h"
+#include "storage/shared_io.h"
 
 #include <optional>
 
@@ -90,32 +88,45 @@ bool LedgerImport::replaceLedger(const std::vector<LedgerRecord> &records, const
 {
     Messages &messages = m_d.messages();
     const QString ledgerPath = m_d.ledgerPath();
+    const QString nothing = QStringLiteral("　何も取り込んでいません。");
     const auto cannotWrite = [&] {
-        messages.tell(kTitle, ledgerPath + QLatin1Char('\r') + QStringLiteral("　台帳ファイルに書き込めません。")
-                                  + QLatin1Char('\r') + QStringLiteral("　何も取り込んでいません。"));
+        messages.tell(kTitle, ledgerPath + QLatin1Char('\r') + QStringLiteral("　台帳ファイルに書き込めません。") + QLatin1Char('\r') + nothing);
+        return false;
+    };
+    const auto readOnly = [&] {
+        messages.tell(kTitle, ledgerPath + QLatin1Char('\r') + QStringLiteral("　台帳ファイルは読み取り専用です。インポートできません。")
+                                  + QLatin1Char('\r') + nothing);
         return false;
     };
 
-    // The lock every client's appends and rewrites take, held until the new
-    // ledger is in place.
-    LedgerLock lock(ledgerPath);
-    if (!lock.tryLock(m_lockTimeoutMs)) {
-        messages.tell(kTitle, QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
-                                  + QStringLiteral("　しばらくしてからインポートしてください。") + QLatin1Char('\r')
-                                  + QStringLiteral("　何も取り込んでいません。"));
+    // The locks of the ledger (every client's appends and rewrites take it)
+    // and of SharedSettings, held until both files are in place.
+    SharedChange change("import");
+    switch (change.lock({ledgerPath, m_d.sharedSettingsPath()}, m_lockTimeoutMs)) {
+    case FileLock::State::Locked:
+        break;
+    case FileLock::State::Busy:
+        if (change.busyPath() == ledgerPath)
+            messages.tell(kTitle, QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
+                                      + QStringLiteral("　しばらくしてからインポートしてください。") + QLatin1Char('\r') + nothing);
+        else
+            messages.tell(kTitle, change.busyPath() + QLatin1Char('\r') + QStringLiteral("　設定ファイルを他のクライアントが使用中です。")
+                                      + QLatin1Char('\r') + QStringLiteral("　しばらくしてからインポートしてください。") + QLatin1Char('\r')
+                                      + nothing);
         return false;
+    case FileLock::State::ReadOnly:
+        return readOnly();
+    default:
+        return cannotWrite();
     }
     {
         LedgerFile file(ledgerPath);
         if (!file.open()) return cannotWrite();
-        if (file.readOnly()) {
-            messages.tell(kTitle, ledgerPath + QLatin1Char('\r') + QStringLiteral("　台帳ファイルは読み取り専用です。インポートできません。")
-                                      + QLatin1Char('\r') + QStringLiteral("　何も取り込んでいません。"));
-            return false;
-        }
+        if (file.readOnly()) return readOnly();
     }
+    // The ledger as it is now (none yet is an empty one).
     QByteArray old;
-    if (!readWholeFile(ledgerPath, old)) return cannotWrite();
+    if (change.read(ledgerPath, old) == io::ReadStatus::Failed) return cannotWrite();
 
     // The new ledger: the items as records 1..n, then whatever the ledger
     // holds beyond them, byte for byte.
@@ -128,40 +139,42 @@ bool LedgerImport::replaceLedger(const std::vector<LedgerRecord> &records, const
         rec.setLineEnd();
         next.append(rec.data(), LedgerRecord::kSize);
         if (progress && (k % kProgressStep == 0 || k == total)) progress(k, total);
+        if (k == total / 2) crashPoint("import.half");
     }
     if (old.size() > head) next.append(old.constData() + head, old.size() - head);
     const int oldCount = LedgerFile::countRecords(old.size());
     old.clear();
+    change.put(ledgerPath, std::move(next));
 
-    QSaveFile out(ledgerPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(next) != next.size() || !out.flush()) {
-        qWarning("ledger import: %s", qPrintable(out.errorString()));
-        out.cancelWriting();
-        return cannotWrite();
-    }
-
-    // The two slots, as the file holds them now, for the way back.
-    SettingsSlots before;
-    readSettingsFile(m_d.sharedSettingsPath(), before);
-    std::map<int, QString> changes{{kIndexCheckSlot, QString()}};
+    std::map<int, QString> settings{{kIndexCheckSlot, QString()}};
     const bool storeMonth = startMonth.size() == ledger_book::kStartMonthLength;
-    if (storeMonth) changes[kStartMonthSlot] = startMonth;
-    if (!m_d.changeSharedSettings(changes)) {
-        out.cancelWriting();
-        return false; // told by the settings change
+    if (storeMonth) settings[kStartMonthSlot] = startMonth;
+    QString problem;
+    if (!m_d.putSharedSettings(change, settings, &problem)) {
+        messages.tell(kTitle, m_d.sharedSettingsPath() + QLatin1Char('\r')
+                                  + (problem.isEmpty() ? QStringLiteral("　設定ファイルに書き込めません。") : QStringLiteral("　") + problem)
+                                  + QLatin1Char('\r') + nothing);
+        return false;
     }
-    if (!out.commit()) {
-        qWarning("ledger import: %s", qPrintable(out.errorString()));
-        std::map<int, QString> back{{kIndexCheckSlot, before.value(kIndexCheckSlot)}};
-        if (storeMonth) back[kStartMonthSlot] = before.value(kStartMonthSlot);
-        m_d.changeSharedSettings(back);
+
+    switch (change.commit()) {
+    case SharedChange::Result::Committed:
+        break;
+    case SharedChange::Result::InUse:
+        messages.tell(kTitle, ledgerPath + QLatin1Char('\r') + QStringLiteral("　台帳ファイルが他のPCで使用中のため置き換えられません。")
+                                  + QLatin1Char('\r') + QStringLiteral("　しばらくしてからインポートしてください。") + QLatin1Char('\r')
+                                  + nothing);
+        return false;
+    case SharedChange::Result::LockLost:
+    case SharedChange::Result::Failed:
         return cannotWrite();
     }
+    m_d.sharedSettingsChanged(settings);
     // An O4 shorter than a month is held in memory only.
     if (!storeMonth) m_d.sharedSettings.set(kStartMonthSlot, startMonth);
     // The list of the ledger screen is rebuilt from the new records.
     m_d.dailyIndexChecked = false;
-    // The handle this client holds is on the replaced file.
+    // A handle this client holds is on the replaced file.
     m_d.closeLedger();
     m_written = total;
     m_keptTo = oldCount > total ? oldCount : 0;

@@ -6,16 +6,18 @@
 //
 // All or nothing. The book is read and checked whole first (an Excel
 // 97-2003 workbook of the layout, holding items, every cell storable; see
-// ImportBook and readLedgerBook); then the ledger lock is taken and the
-// ledger must be writable. Only then does anything change: the new ledger
-// (the imported records followed by the records kept) is written whole
-// beside the ledger, SharedSettings slot 9 (the start month, written to the
+// ImportBook and readLedgerBook); then the locks of the ledger and of
+// SharedSettings are taken and the ledger must be writable. Only then does
+// anything change, as one change of both files (shared_change.h): the new
+// ledger (the imported records followed by the records kept, byte for
+// byte) and SharedSettings with slot 9 (the start month, written to the
 // file only when it is 7 characters long) and slot 13 (the day of the last
 // index rebuild, cleared so every ledger screen rebuilds its list) are
-// written, and the new ledger takes the old one's place in one step. A
-// failure at any point leaves the ledger and both slots as they were. A book
-// with more items than the ledger holds (capacity - 1) is refused whole. The
-// word lists and the index cache files are not touched.
+// written beside them, synced, and take the old files' places together. A
+// failure or a crash at any point leaves the ledger and both slots as they
+// were (or, once decided, both new). A book with more items than the
+// ledger holds (capacity - 1) is refused whole. The word lists and the
+// index cache files are not touched.
 
 #include <QString>
 

@@ -8,11 +8,10 @@
 #include "storage/files.h"
 #include "storage/quoted_lines.h"
 #include "storage/settings_slots.h"
+#include "storage/shared_change.h"
 #include "storage/text.h"
 
-#include <QFile>
-
-#include <memory>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -58,49 +57,6 @@ bool holdsWords(const QString &path)
 }
 
 } // namespace
-
-bool WordListImport::writeList(int list, const QStringList &words)
-{
-    const QString path = m_d.pickListPath(list);
-    const auto cannotWrite = [&] {
-        m_d.messages().tell(kMessageTitle, path + QLatin1Char('\r') + QStringLiteral("　項目リストファイルに書き込めません。"));
-        return false;
-    };
-    const bool existed = QFile::exists(path);
-    QByteArray before;
-    if (existed && !readWholeFile(path, before)) return cannotWrite();
-    const std::vector<Entry> entries = entriesOf(before);
-    QuotedLineWriter w;
-    for (int j = 1; j <= words.size(); ++j) {
-        const QByteArray id = j <= int(entries.size()) ? entries[size_t(j - 1)].id : QByteArray();
-        if (id.isEmpty())
-            w.optional(QString());
-        else
-            w.quotedBytes(id);
-        w.quoted(words.at(j - 1)).endLine();
-    }
-    if (w.refused()) { // checked with the book; never expected here
-        m_d.messages().tell(kMessageTitle, *w.problem());
-        return false;
-    }
-    if (!replaceFile(path, w.bytes())) return cannotWrite();
-    if (!m_d.changeSharedSettings({{slot::shared::pickListCount(list), QString::number(words.size())}})) {
-        // The count stays as it was: so does the list.
-        if (existed)
-            replaceFile(path, before);
-        else
-            QFile::remove(path);
-        return false;
-    }
-    // The memory table takes the list as written.
-    for (int j = 1; j <= PickLists::kMaxEntries; ++j) {
-        const bool written = j <= words.size();
-        m_d.pickListTable.setWord(j, list, written ? words.at(j - 1) : QString());
-        m_d.pickListTable.setId(j, list, written && j <= int(entries.size()) ? cp932::decodeAll(entries[size_t(j - 1)].id)
-                                                                           : QString());
-    }
-    return true;
-}
 
 WordListImport::Result WordListImport::run(const QString &folder, const Progress &progress)
 {
@@ -155,40 +111,88 @@ WordListImport::Result WordListImport::run(const QString &folder, const Progress
         return Result::Cancelled;
 
     BusyGuard busy(m_d.pointer());
-    // Every list file's lock first: a list another client is changing stops
-    // the import before anything is written.
-    std::vector<std::unique_ptr<FileLock>> locks;
-    for (int list = kFirstList; list < kFirstList + kLists; ++list) {
-        locks.push_back(std::make_unique<FileLock>(m_d.pickListPath(list)));
-        if (!locks.back()->locked()) {
-            messages.tell(kMessageTitle, m_d.pickListPath(list) + QLatin1Char('\r')
-                                      + QStringLiteral("　項目リストファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
-                                      + QStringLiteral("　しばらくしてからインポートしてください。何も取り込んでいません。"));
-            return Result::Failed;
-        }
+    QStringList all;
+    for (int list = kFirstList; list < kFirstList + kLists; ++list) all << listName(m_d, list);
+    // Nothing was written: the user is told why, then that no list was imported.
+    const auto notImported = [&](const QString &path, const QString &why) {
+        messages.tell(kMessageTitle, path + QLatin1Char('\r') + why);
+        messages.tell(kMessageTitle, QStringLiteral("項目リストのインポートを途中で止めました。") + QLatin1Char('\r')
+                                  + QStringLiteral("　取り込んだリスト：なし") + QLatin1Char('\r')
+                                  + QStringLiteral("　取り込んでいないリスト（元のまま）：") + all.join(QStringLiteral("、")));
+        return Result::Failed;
+    };
+    // The five lists and their counts are one change (shared_change.h): every
+    // lock first (a file another client is changing stops the import before
+    // anything is written), then all of them are written, or none.
+    QStringList paths;
+    for (int list = kFirstList; list < kFirstList + kLists; ++list) paths << m_d.pickListPath(list);
+    paths << m_d.sharedSettingsPath();
+    SharedChange change("word-import");
+    switch (change.lock(paths)) {
+    case FileLock::State::Locked:
+        break;
+    case FileLock::State::Busy:
+        messages.tell(kMessageTitle, change.busyPath() + QLatin1Char('\r')
+                                  + (change.busyPath() == m_d.sharedSettingsPath() ? QStringLiteral("　設定ファイルを他のクライアントが使用中です。")
+                                                                                   : QStringLiteral("　項目リストファイルを他のクライアントが使用中です。"))
+                                  + QLatin1Char('\r') + QStringLiteral("　しばらくしてからインポートしてください。何も取り込んでいません。"));
+        return Result::Failed;
+    default:
+        return notImported(change.busyPath(), QStringLiteral("　項目リストファイルに書き込めません。"));
     }
-    QStringList done, counts;
+    // Entry j of each list takes word j and keeps the companion value the
+    // file holds for entry j now.
+    std::array<std::vector<Entry>, kLists> entries;
+    std::map<int, QString> counts;
+    for (int c = 0; c < kLists; ++c) {
+        const int list = kFirstList + c;
+        const QString listPath = m_d.pickListPath(list);
+        const QStringList &words = content->lists[size_t(c)];
+        QByteArray now;
+        if (change.read(listPath, now) == io::ReadStatus::Failed) return notImported(listPath, QStringLiteral("　項目リストファイルを読み込めません。"));
+        entries[size_t(c)] = entriesOf(now);
+        QuotedLineWriter w;
+        for (int j = 1; j <= words.size(); ++j) {
+            const QByteArray id = j <= int(entries[size_t(c)].size()) ? entries[size_t(c)][size_t(j - 1)].id : QByteArray();
+            if (id.isEmpty())
+                w.optional(QString());
+            else
+                w.quotedBytes(id);
+            w.quoted(words.at(j - 1)).endLine();
+        }
+        if (w.refused()) return notImported(listPath, QStringLiteral("　") + *w.problem()); // checked with the book; never expected here
+        change.put(listPath, w.bytes());
+        counts[slot::shared::pickListCount(list)] = QString::number(words.size());
+        if (progress) progress(list, int(words.size()));
+    }
+    if (!m_d.putSharedSettings(change, counts))
+        return notImported(m_d.sharedSettingsPath(), QStringLiteral("　設定ファイルに書き込めません。"));
+    switch (change.commit()) {
+    case SharedChange::Result::Committed:
+        break;
+    case SharedChange::Result::InUse:
+        return notImported(m_d.dataFolder, QStringLiteral("　項目リストファイルが他のPCで使用中のため置き換えられません。"));
+    case SharedChange::Result::LockLost:
+    case SharedChange::Result::Failed:
+        return notImported(m_d.dataFolder, QStringLiteral("　項目リストファイルに書き込めません。"));
+    }
+    m_d.sharedSettingsChanged(counts);
+    // The memory table takes the lists as written.
+    QStringList done;
     for (int c = 0; c < kLists; ++c) {
         const int list = kFirstList + c;
         const QStringList &words = content->lists[size_t(c)];
-        if (!writeList(list, words)) break;
+        const std::vector<Entry> &kept = entries[size_t(c)];
+        for (int j = 1; j <= PickLists::kMaxEntries; ++j) {
+            const bool written = j <= words.size();
+            m_d.pickListTable.setWord(j, list, written ? words.at(j - 1) : QString());
+            m_d.pickListTable.setId(j, list, written && j <= int(kept.size()) ? cp932::decodeAll(kept[size_t(j - 1)].id) : QString());
+        }
         m_imported << list;
-        done << listName(m_d, list);
-        counts << QStringLiteral("%1 %2語").arg(listName(m_d, list)).arg(words.size());
-        if (progress) progress(list, int(words.size()));
-    }
-    if (m_imported.size() < kLists) {
-        QStringList rest;
-        for (int list = kFirstList; list < kFirstList + kLists; ++list)
-            if (!m_imported.contains(list)) rest << listName(m_d, list);
-        messages.tell(kMessageTitle, QStringLiteral("項目リストのインポートを途中で止めました。") + QLatin1Char('\r')
-                                  + QStringLiteral("　取り込んだリスト：") + (done.isEmpty() ? QStringLiteral("なし") : done.join(QStringLiteral("、")))
-                                  + QLatin1Char('\r') + QStringLiteral("　取り込んでいないリスト（元のまま）：")
-                                  + rest.join(QStringLiteral("、")));
-        return Result::Failed;
+        done << QStringLiteral("%1 %2語").arg(listName(m_d, list)).arg(words.size());
     }
     messages.tell(kMessageTitle, QStringLiteral(" 在庫品項目Excel　インポートを。") + QLatin1Char('\r') + QStringLiteral(" 完了しました。")
-                              + QLatin1Char('\r') + QStringLiteral("　") + counts.join(QStringLiteral("、")));
+                              + QLatin1Char('\r') + QStringLiteral("　") + done.join(QStringLiteral("、")));
     return Result::Completed;
 }
 

@@ -6,12 +6,12 @@
 // the title in B3 and words in at least one column, every word storable);
 // nothing is written otherwise. A column that is empty in the book would
 // empty a list that holds words: the user is asked first, the lists named,
-// and "いいえ" changes nothing. Then the lock of every list file is taken;
-// while they are all held, each list is written with its count: the list
-// file (entry j takes word j and keeps the companion value the file holds
-// for it now), then its count in SharedSettings (slots 3 to 7). A list whose
-// count cannot be written gets its old file back, so every list and its
-// count always agree. The user is told which lists were imported.
+// and "いいえ" changes nothing. Then the locks of every list file and of
+// SharedSettings are taken, and the five lists (entry j takes word j and
+// keeps the companion value the file holds for it now) and their counts
+// (SharedSettings slots 3 to 7) are written as one change: all of them, or
+// none (shared_change.h), so every list and its count always agree. The
+// user is told that every list was imported, or none and why.
 
 #include <QString>
 #include <QStringList>
@@ -33,7 +33,7 @@ public:
         Completed, // every list written; the completion message was shown
         Cancelled, // the user did not want lists emptied; nothing written
         Refused,   // no word-list book of the layout, or words that cannot be stored; nothing written
-        Failed,    // the book, the office or a list file could not be used (imported lists were named)
+        Failed,    // the book, the office or a list file could not be used; nothing written (told)
     };
     // Called per list: the list (2..6) and its number of words.
     using Progress = std::function<void(int list, int words)>;
@@ -46,8 +46,6 @@ public:
     const QList<int> &imported() const { return m_imported; }
 
 private:
-    bool writeList(int list, const QStringList &words);
-
     Dolvb &m_d;
     excel::Spreadsheet &m_office;
     QList<int> m_imported;

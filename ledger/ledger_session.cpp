@@ -454,7 +454,7 @@ void LedgerSession::afterRegister(int n, double oldValue)
     m_card.currentRecordNo = n;
     m_card.editMode = EditMode::Correct;
     m_card.modeLabel = kCorrect;
-    // The ledger handle is still the one written through.
+    // The ledger as it was written through.
     m_card.setStored(stored.bytes(), m_d.ledgerIdentity());
     m_card.markRegistered();
     m_d.currentRecordNo = n;

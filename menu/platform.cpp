@@ -1,16 +1,15 @@
 #include "menu/platform.h"
 
+#include "storage/machine.h"
+
 #include <QDir>
-#include <QSysInfo>
 #include <QtGlobal>
 
 namespace kpv::menu {
 
 QString machineName()
 {
-    const QString fromEnv = qEnvironmentVariable("COMPUTERNAME").trimmed();
-    if (!fromEnv.isEmpty()) return fromEnv;
-    return QSysInfo::machineHostName();
+    return kpv::machineName();
 }
 
 QString userDataHome()

@@ -20,6 +20,9 @@ PACKAGES=(
   poppler-utils
   # the Debian package: dependencies of the programs, the desktop entry check
   dpkg-dev file desktop-file-utils
+  # the shared-folder tests on a real SMB share: a Samba server and two FUSE
+  # mounts of it (tests/shared/on_share.sh), in namespaces of their own
+  samba smbclient smbnetfs iproute2 util-linux
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "search/ledger_reader.h"
 
+#include "storage/shared_io.h"
+
 #include "storage/ledger_record.h"
 
 #include <cstring>
@@ -32,6 +34,7 @@ const char *LedgerReader::block(int first, int count)
 bool LedgerReader::readAll(const QString &path, LargeBuffer &out, const std::function<void(const char *, size_t)> &piece)
 {
     QFile f(path);
+    (void)io::freshSize(path); // read to the end the server knows
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         out.resize(0);
         return false;

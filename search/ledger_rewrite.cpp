@@ -1,14 +1,14 @@
 #include "search/ledger_rewrite.h"
 
 #include "search/ledger_reader.h"
-#include "storage/files.h"
+#include "storage/crash_point.h"
+#include "storage/file_lock.h"
+#include "storage/ledger_file.h"
 #include "storage/ledger_record.h"
 
 #include <QFile>
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -24,34 +24,6 @@ namespace kpv::search {
 
 namespace {
 constexpr qsizetype kSize = LedgerRecord::kSize;
-
-std::filesystem::path fsPath(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
-
-bool writeDurably(const QString &path, const std::function<bool(QIODevice &)> &write)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    if (!write(f) || !f.flush()) {
-        f.close();
-        QFile::remove(path);
-        return false;
-    }
-#ifdef Q_OS_WIN
-    const bool synced = _commit(f.handle()) == 0;
-#else
-    const bool synced = ::fsync(f.handle()) == 0;
-#endif
-    f.close();
-    if (!synced) QFile::remove(path);
-    return synced;
-}
 } // namespace
 
 // Four independent multiply-and-rotate lanes over 64-bit words: a few
@@ -134,6 +106,18 @@ size_t gatherRecords(const char *ledger, size_t size, int records, const int *or
     return copied;
 }
 
+// The bytes after the records the order refers to that the new ledger keeps:
+// whole records (beyond the capacity) all, a partial one as the count rule
+// allows after the records written.
+size_t keptTail(size_t size, int records, int written)
+{
+    const size_t whole = size_t(records) * kSize;
+    if (size <= whole) return 0;
+    const size_t extra = size - whole;
+    const size_t extraWhole = extra / kSize * kSize;
+    return extraWhole + size_t(LedgerFile::keptTail(written + int(extra / kSize), qint64(extra % kSize)));
+}
+
 #ifndef Q_OS_WIN
 namespace {
 // Writes every byte the pieces hold, however much each call takes.
@@ -174,8 +158,10 @@ bool writeRecordsFromPlace(int fd, const char *ledger, size_t size, int records,
         copied = 0;
         return ok;
     };
+    int written = 0;
     for (const int n : order) {
         if (n < 1 || n > records) continue;
+        ++written;
         const size_t at = size_t(n - 1) * kSize;
         const char *from = ledger + at;
         const bool asIs = at + kSize <= size && from[LedgerRecord::kLineEndOffset] == '\r' && from[LedgerRecord::kLineEndOffset + 1] == '\n';
@@ -192,8 +178,8 @@ bool writeRecordsFromPlace(int fd, const char *ledger, size_t size, int records,
         pieces[count++] = iovec{const_cast<char *>(from), size_t(kSize)};
         if (count == kPieces && !flush()) return false;
     }
-    const size_t whole = size_t(records) * kSize;
-    if (withTail && size > whole) pieces[count++] = iovec{const_cast<char *>(ledger + whole), size - whole};
+    const size_t tail = withTail ? keptTail(size, records, written) : 0;
+    if (tail > 0) pieces[count++] = iovec{const_cast<char *>(ledger + size_t(records) * kSize), tail};
     return flush();
 }
 } // namespace
@@ -207,24 +193,17 @@ bool writeRecordsInOrder(QIODevice &out, const char *ledger, size_t size, int re
 #endif
     constexpr size_t kChunk = 512;
     std::vector<char> chunk(kChunk * kSize);
+    int written = 0;
     for (size_t i = 0; i < order.size(); i += kChunk) {
         const size_t count = std::min(kChunk, order.size() - i);
-        const qint64 bytes = qint64(gatherRecords(ledger, size, records, order.data() + i, count, chunk.data())) * kSize;
+        const size_t copied = gatherRecords(ledger, size, records, order.data() + i, count, chunk.data());
+        written += int(copied);
+        const qint64 bytes = qint64(copied) * kSize;
         if (bytes > 0 && out.write(chunk.data(), bytes) != bytes) return false;
     }
-    const size_t whole = size_t(records) * kSize;
-    if (withTail && size > whole) {
-        const qint64 tail = qint64(size - whole);
-        if (out.write(ledger + whole, tail) != tail) return false;
-    }
+    const qint64 tail = withTail ? qint64(keptTail(size, records, written)) : 0;
+    if (tail > 0 && out.write(ledger + size_t(records) * kSize, tail) != tail) return false;
     return true;
-}
-
-bool renameOver(const QString &from, const QString &to)
-{
-    std::error_code ec;
-    std::filesystem::rename(fsPath(from), fsPath(to), ec);
-    return !ec;
 }
 
 RewriteResult rewriteLedger(const RewritePlan &plan)
@@ -232,22 +211,29 @@ RewriteResult rewriteLedger(const RewritePlan &plan)
     // The lock every client's appends and rewrites take.
     FileLock lock(plan.ledgerPath);
     if (!lock.locked()) return lock.state() == FileLock::State::Busy ? RewriteResult::Busy : RewriteResult::Failed;
+    crashPoint("replace.locked");
 
     LargeBuffer current;
     StampBuilder stamp;
     if (!LedgerReader::readAll(plan.ledgerPath, current, [&](const char *p, size_t n) { stamp.add(p, n); })) return RewriteResult::Failed;
     if (!(stamp.finish() == plan.expected)) return RewriteResult::Changed;
 
-    const bool written = writeDurably(plan.besidePath, [&](QIODevice &out) {
-        return writeRecordsInOrder(out, current.data(), current.size(), plan.records, plan.order, true);
-    });
-    if (!written) return RewriteResult::Failed;
-    if (plan.beforeRename && !plan.beforeRename()) return RewriteResult::Failed;
-    if (!renameOver(plan.besidePath, plan.ledgerPath)) {
-        QFile::remove(plan.besidePath);
-        return RewriteResult::Failed;
+    const auto write = [&](int fd) {
+        QFile out;
+        if (!out.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) return false;
+        return writeRecordsInOrder(out, current.data(), current.size(), plan.records, plan.order, true) && out.flush();
+    };
+    switch (LedgerFile::replaceWhole(plan.ledgerPath, lock, write, "replace", plan.beforeRename)) {
+    case LedgerFile::ReplaceResult::Replaced:
+        return RewriteResult::Replaced;
+    case LedgerFile::ReplaceResult::InUse:
+        return RewriteResult::InUse;
+    case LedgerFile::ReplaceResult::LockLost:
+        return RewriteResult::Busy;
+    case LedgerFile::ReplaceResult::Failed:
+        break;
     }
-    return RewriteResult::Replaced;
+    return RewriteResult::Failed;
 }
 
 } // namespace kpv::search

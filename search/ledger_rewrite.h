@@ -8,14 +8,18 @@
 // appends and rewrites take, reads the ledger again and compares it with the
 // stamp: if another client changed or appended anything meanwhile the
 // replacement is refused and nothing is written, so nobody's work is lost.
-// Otherwise the new ledger is written whole into a file beside the ledger,
-// flushed to the disk, and renamed over the ledger in one step: a crash
-// leaves the old ledger or the new one, never a mix of both.
+// Otherwise the new ledger is written whole into a file of this client's own
+// beside the ledger (never the shared temporary ledger, which another PC's
+// sort may be writing), synced to the disk with the ledger's mode, owner and
+// group, and renamed over the ledger in one step (retried while another PC
+// holds the ledger open): a crash leaves the old ledger or the new one,
+// never a mix of both.
 //
 // Records are copied whole, all 926 bytes (spare fields, row 0 and slot 0
 // included), with their line end set to CR LF. Bytes after the records the
 // order refers to (records beyond the ledger's capacity, a trailing partial
-// record) are kept at the end.
+// record) are kept at the end, unless the count rule would then take them for
+// a record of their own (see LedgerFile::keptTail).
 
 #include <QByteArray>
 #include <QIODevice>
@@ -65,12 +69,12 @@ enum class RewriteResult {
     Replaced,
     Changed,  // the ledger is no longer what the order was made from
     Busy,     // another client holds the ledger lock
+    InUse,    // another PC kept the ledger open: it could not be replaced
     Failed,   // the new ledger could not be written or put in place
 };
 
 struct RewritePlan {
     QString ledgerPath;
-    QString besidePath;          // the new ledger is written here first
     LedgerStamp expected;        // the ledger the order was made from
     int records = 0;             // records the order refers to
     std::vector<int> order;
@@ -80,8 +84,5 @@ struct RewritePlan {
 };
 
 RewriteResult rewriteLedger(const RewritePlan &plan);
-
-// Renames from over to, replacing to in one step.
-bool renameOver(const QString &from, const QString &to);
 
 } // namespace kpv::search

@@ -6,7 +6,6 @@
 #include "storage/ledger_file.h"
 
 #include <QFile>
-#include <QSysInfo>
 
 #include <charconv>
 #include <cstring>
@@ -36,7 +35,7 @@ void fillSortRow(IndexTable &table, int row, const char *rec)
     table.setBytes(row, 5, digits, size_t(end - digits));
 }
 
-RewriteSession::RewriteSession(Dolvb &d) : m_d(d), m_lock(d.tempLedgerPath()) {}
+RewriteSession::RewriteSession(Dolvb &d) : m_d(d) {}
 
 // A panel still open when the screen goes away: its temporary ledger and
 // lock are given back (the index is rebuilt by the next opening).
@@ -51,16 +50,61 @@ QString RewriteSession::cell(int listRow, int column) const
     return row > 0 ? m_d.indexTable.value(row, column) : QString();
 }
 
+namespace {
+QString holderName(const LockHolder &h)
+{
+    return h.pc.isEmpty() ? QStringLiteral("不明") : h.pc;
+}
+
+// "12分前から", "40秒前から": how long ago the holder last refreshed its lock.
+QString sinceText(qint64 ms)
+{
+    if (ms >= 3600000) return QStringLiteral("%1時間%2分前から").arg(ms / 3600000).arg(ms / 60000 % 60);
+    if (ms >= 60000) return QStringLiteral("%1分前から").arg(ms / 60000);
+    return QStringLiteral("%1秒前から").arg(ms / 1000);
+}
+} // namespace
+
+bool RewriteSession::takeSessionLock()
+{
+    const QString title = QStringLiteral("登録確認");
+    const QString lockFolder = m_d.tempLedgerPath();
+    FileLock::State state = m_lock.acquire(lockFolder, 0);
+    if (state == FileLock::State::Busy && m_lock.holder().looksAbandoned(LockTiming::process())) {
+        // A PC that crashed with its panel open left its lock: the user may
+        // break it, told which PC and since when.
+        const LockHolder &h = m_lock.holder();
+        const qint64 age = h.known() ? h.ageMs() : -1;
+        const QString first = age >= 0 ? QStringLiteral("他のPC（%1）の在庫品Sort・削除の使用中表示が%2更新されていません。").arg(holderName(h), sinceText(age))
+                                       : QStringLiteral("他のPC（%1）の在庫品Sort・削除の使用中表示が読み取れません。").arg(holderName(h));
+        if (m_d.messages().ask(title, first + QLatin1Char('\r') + QStringLiteral("　そのPCが停止していれば解除できます。") + QLatin1Char('\r')
+                                          + QStringLiteral("　解除してSort・削除を実行しますか？")))
+            state = m_lock.breakAndAcquire();
+        else
+            return false;
+    }
+    switch (state) {
+    case FileLock::State::Locked:
+        return true;
+    case FileLock::State::Busy:
+        m_d.messages().tell(title, QStringLiteral("他のPC（%1）で在庫品のSort・削除が実行中です。").arg(holderName(m_lock.holder()))
+                                       + QLatin1Char('\r') + QStringLiteral("　終了してから実行してください。"));
+        return false;
+    case FileLock::State::ReadOnly:
+        m_d.messages().tell(title, m_d.dataFolder + QLatin1Char('\r') + QStringLiteral("　データフォルダーは読み取り専用です。")
+                                       + QLatin1Char('\r') + QStringLiteral("　ここでは在庫品のSort・削除はできません。"));
+        return false;
+    default:
+        break;
+    }
+    m_d.messages().tell(title, m_d.dataFolder + QLatin1Char('\r') + QStringLiteral("　データフォルダーに書き込めません。")
+                                   + QLatin1Char('\r') + QStringLiteral("　在庫品のSort・削除はできません。"));
+    return false;
+}
+
 bool RewriteSession::lockAndRead(LargeBuffer &ledger)
 {
-    if (!m_lock.held()) {
-        const QString me = m_d.machineName.isEmpty() ? QSysInfo::machineHostName() : m_d.machineName;
-        if (!m_lock.acquire(me)) {
-            m_d.messages().tell(QStringLiteral("登録確認"), QStringLiteral("他のPC（%1）で在庫品のSort・削除が実行中です。").arg(m_lock.holder())
-                                                           + QLatin1Char('\r') + QStringLiteral("　終了してから実行してください。"));
-            return false;
-        }
-    }
+    if (!m_lock.locked() && !takeSessionLock()) return false;
     m_open = true;
     // Counted as every reader counts it (the capacity notice included).
     m_d.openLedger();
@@ -108,7 +152,7 @@ bool RewriteSession::replaceLedger(const std::vector<int> &order, const QString 
                                        + QStringLiteral("　登録はできません。"));
         return false;
     }
-    RewritePlan plan{m_d.ledgerPath(), m_d.tempLedgerPath(), m_stamp, m_records, order, beforeRename};
+    RewritePlan plan{m_d.ledgerPath(), m_stamp, m_records, order, beforeRename};
     switch (rewriteLedger(plan)) {
     case RewriteResult::Replaced:
         m_d.rebuildIndex();
@@ -121,6 +165,11 @@ bool RewriteSession::replaceLedger(const std::vector<int> &order, const QString 
     case RewriteResult::Busy:
         m_d.messages().tell(title, QStringLiteral("台帳ファイルを他のクライアントが使用中です。") + QLatin1Char('\r')
                                        + QStringLiteral("　しばらくしてから登録してください。"));
+        return false;
+    case RewriteResult::InUse:
+        // Nothing was changed: the new ledger beside it is removed again.
+        m_d.messages().tell(title, m_d.ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルが他のPCで使用中のため置き換えられません。")
+                                       + QLatin1Char('\r') + QStringLiteral("　台帳は変更していません。しばらくしてから登録してください。"));
         return false;
     case RewriteResult::Failed:
         break;
@@ -140,7 +189,7 @@ void RewriteSession::close()
 void RewriteSession::end()
 {
     letGoOfLedger();
-    if (m_lock.held()) m_d.deleteTempLedger();
+    if (m_lock.locked()) m_d.deleteTempLedger();
     m_lock.release();
     m_ledger.release();
     m_open = false;

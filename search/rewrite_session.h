@@ -1,6 +1,7 @@
 #pragma once
 // What the sort and the delete sessions share: the lock on the temporary
-// ledger for as long as the panel is open, the stamp of the ledger the list
+// ledger for as long as the panel is open (one client at a time sorts or
+// deletes), the stamp of the ledger the list
 // was made from, the panel's list of items (filled into the index table the
 // way the sort index is: item number, name, specification, maker and a
 // record number), and the registering that replaces the ledger.
@@ -13,7 +14,7 @@
 
 #include "search/large_buffer.h"
 #include "search/ledger_rewrite.h"
-#include "search/session_lock.h"
+#include "storage/file_lock.h"
 
 #include <QString>
 
@@ -85,7 +86,11 @@ protected:
 
 private:
     void end();
-    SessionLock m_lock;
+    // The panel's lock: the lock of the temporary ledger, held (and kept
+    // fresh) while the panel is open. Another PC is told who has it; a lock
+    // its holder stopped refreshing is offered to be broken.
+    bool takeSessionLock();
+    FileLock m_lock;
     LargeBuffer m_ledger;
     LedgerStamp m_readStamp;  // of the bytes lockAndRead read last
 };

@@ -236,27 +236,23 @@ bool DataFolder::copyTransfer(const TransferPlan &plan)
         allCopied = false;
     };
     if (plan.copyLists)
-        for (int n = kFirstList; n <= kLastList; ++n) {
-            // Each list under its lock in the source, as every change of it is made.
-            const FileLock lock(plan.source + listFileName(n));
-            if (lock.state() == FileLock::State::Busy || !copyFileReplacing(plan.source + listFileName(n), plan.target + listFileName(n)))
-                failed(listFileName(n));
-        }
+        for (int n = kFirstList; n <= kLastList; ++n)
+            if (copySharedFile(plan.source + listFileName(n), plan.target + listFileName(n)) != CopyResult::Copied) failed(listFileName(n));
     if (plan.copyLedger) {
-        switch (copyLedger(plan.source + names::ledger(), plan.target + names::ledger(), true)) {
-        case LedgerCopy::Copied:
+        switch (copySharedFile(plan.source + names::ledger(), plan.target + names::ledger())) {
+        case CopyResult::Copied:
             break;
-        case LedgerCopy::Busy:
+        case CopyResult::Busy:
             tell(lines({names::ledger() + QStringLiteral("のファイル転送が出来ません。"),
                         QStringLiteral("　台帳ファイルを他のクライアントが使用中です。しばらくしてから転送してください。")}));
             allCopied = false;
             break;
-        case LedgerCopy::Failed:
+        case CopyResult::Failed:
             failed(names::ledger());
             break;
         }
     }
-    if (plan.copyDaily && !copyFileReplacing(plan.dailyFrom, plan.target + dailyBookName()))
+    if (plan.copyDaily && copySharedFile(plan.dailyFrom, plan.target + dailyBookName()) != CopyResult::Copied)
         tell(QStringLiteral("M在庫資料\\Mb入出庫月報.xlsファイル転送が出来ません。"));
     m_d.changePending = 0;
     return allCopied;

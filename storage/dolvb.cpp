@@ -3,6 +3,7 @@
 #include "storage/file_names.h"
 #include "storage/quoted_lines.h"
 #include "storage/settings_slots.h"
+#include "storage/shared_change.h"
 #include "storage/text.h"
 
 #include <QDir>
@@ -60,7 +61,9 @@ bool Dolvb::dataFolderUsable() const
 bool Dolvb::loadSharedSettings()
 {
     const bool local = clientSettings.value(slot::client::kDataFolder) == clientFolder;
+    if (local || dataFolderUsable()) settlePendingChange(sharedSettingsPath());
     const int read = local || dataFolderUsable() ? readSettingsFile(sharedSettingsPath(), sharedSettings) : -1;
+    if (read >= 0) m_knownFiles.insert(sharedSettingsPath());
     sharedSettingsLoadFailed = read < SettingsSlots::kSlots;
     // A "はい" reloads from the client folder and sets the flag anew.
     if (sharedSettingsLoadFailed && !local) askResetDataFolder();
@@ -123,7 +126,7 @@ bool Dolvb::changeSettings(bool shared, const std::map<int, QString> &changes)
         return false;
     }
     QString problem;
-    switch (changeSettingsFile(path, memory, cleaned, &problem)) {
+    switch (changeSettingsFile(path, memory, cleaned, &problem, knownFile(path))) {
     case SettingsChange::Written:
         for (const auto &[slot, value] : cleaned) memory.set(slot, value);
         return true;
@@ -143,6 +146,25 @@ bool Dolvb::changeSettings(bool shared, const std::map<int, QString> &changes)
         m_messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　設定ファイルに書き込めません。"));
     }
     return false;
+}
+
+bool Dolvb::putSharedSettings(SharedChange &change, std::map<int, QString> &changes, QString *problem)
+{
+    for (auto &[slot, value] : changes) value = cleanText(value);
+    const QString path = sharedSettingsPath();
+    QByteArray now;
+    const io::ReadStatus read = change.read(path, now);
+    if (read == io::ReadStatus::Failed || (read == io::ReadStatus::Missing && knownFile(path))) return false;
+    QByteArray next;
+    if (!changedSettingsBytes(now, sharedSettings, changes, next, problem)) return false;
+    change.put(path, next);
+    return true;
+}
+
+void Dolvb::sharedSettingsChanged(const std::map<int, QString> &changes)
+{
+    for (const auto &[slot, value] : changes) sharedSettings.set(slot, value);
+    m_knownFiles.insert(sharedSettingsPath());
 }
 
 void Dolvb::buildItemLabels()

@@ -7,6 +7,7 @@
 // Folders are held with exactly one trailing separator, and paths are formed
 // by plain concatenation (folder + file name).
 
+#include "storage/file_lock.h"
 #include "storage/index_table.h"
 #include "storage/ledger_file.h"
 #include "storage/ledger_record.h"
@@ -20,9 +21,12 @@
 
 #include <array>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace kpv {
+
+class SharedChange;
 
 class Dolvb {
 public:
@@ -82,6 +86,15 @@ public:
     // be written brings the wrong-data-folder question).
     bool changeSharedSettings(const std::map<int, QString> &changes);
     bool changeClientSettings(const std::map<int, QString> &changes);
+    // The same change of SharedSettings slots as one part of a change of
+    // several shared files (shared_change.h) that holds SharedSettings' lock:
+    // puts the file as it is now with exactly these slots set (the values
+    // cleaned in place). False, with nothing put, when the file cannot be
+    // read (or a file this client read is gone now) or a value cannot be
+    // held (problem names it). Once the change is committed,
+    // sharedSettingsChanged sets the same slots in memory.
+    bool putSharedSettings(SharedChange &change, std::map<int, QString> &changes, QString *problem = nullptr);
+    void sharedSettingsChanged(const std::map<int, QString> &changes);
 
     // Item labels, positions 1..20 (index 0 unused): the column and field
     // titles, five of them taken from SharedSettings.
@@ -100,17 +113,20 @@ public:
 
     QString ledgerPath() const;
     QString tempLedgerPath() const;
-    // Reopens the ledger (created empty when missing) and counts it; shows the
-    // capacity message and holds the count at ledgerCapacity - 1 when full.
-    // False (count unchanged, no message) when it cannot be opened.
+    // Opens the ledger again (created empty when missing), counts it and
+    // closes it: a ledger held open on this PC keeps other PCs from putting
+    // a new one in its place. readRecord opens it again for its series of
+    // reads, until closeLedger. Shows the capacity message and holds the
+    // count at ledgerCapacity - 1 when full. False (count unchanged, no
+    // message) when it cannot be opened.
     // A ledger that cannot be written (a read-only data folder, a view-only
     // share) is opened for reading; ledgerReadOnly() then says so and every
     // write is refused with a message.
     bool openLedger();
     void closeLedger();
     bool ledgerReadOnly() const { return m_ledgerReadOnly; }
-    // Which file the ledger opened last is (see file_identity.h); read it
-    // while the ledger is open.
+    // Which file the ledger is, as it was last opened, read or written
+    // through (see file_identity.h).
     FileIdentity ledgerIdentity() const { return m_ledger.identity(); }
     // Reads record n (1..recordCount) into recordBuffer.
     bool readRecord(int n);
@@ -158,15 +174,16 @@ public:
     // Writes all five lists from the memory table (entries 1..count of
     // each). False at the first list not written (the user was told).
     bool savePickLists();
-    // Writes one list (2..6) from the memory table under the lock beside
-    // its file. Lists outside 2..6 and words the file cannot hold are
-    // refused; nothing is written then. False when not written (told).
+    // Writes one list (2..6) from the memory table, and its count into its
+    // SharedSettings slot, as one change under the locks of both files.
+    // Lists outside 2..6 and words the file cannot hold are refused;
+    // nothing is written then. False when not written (told).
     bool savePickList(int list);
     // The "追記" of the card for list currentList (2..6; any other list is
-    // refused): asks, then under the list's lock reads the list file again,
-    // checks for the same word, appends at the first empty entry, writes
-    // that list and sets only its count slot in SharedSettings. True when
-    // the word was appended and saved.
+    // refused): asks, then under the locks of the list and of SharedSettings
+    // reads the list file again, checks for the same word, appends at the
+    // first empty entry, and writes the list and only its count slot as one
+    // change (both or neither). True when the word was appended and saved.
     bool appendPickListWord(const QString &entryText);
 
     // ---- Index and totals -------------------------------------------------
@@ -200,6 +217,14 @@ private:
     LedgerFile m_tempLedger;
 
     bool m_ledgerReadOnly = false;
+    // Shared files this client has read or written: one of them not found
+    // later is an error, never a new empty file.
+    std::set<QString> m_knownFiles;
+    bool knownFile(const QString &path) const { return m_knownFiles.count(path) > 0; }
+
+    enum class SharedFilesProblem { Busy, InUse, CannotWrite };
+    void tellListsNotSaved(const QString &path, SharedFilesProblem problem, const LockHolder &holder);
+    bool saveLists(const std::vector<int> &lists, const char *operation);
 
     void tellCapacity();
     void tellLedgerReadOnly();

@@ -64,7 +64,7 @@ int findItemRow(const IndexTable &table, const QString &key, int first, int last
 // record into the record buffer, without a file call per record.
 void Dolvb::fillIndex(bool sortIndex)
 {
-    if (!openLedger()) return;
+    if (!openLedger() || !prepareLedger()) return;
     if (!sortIndex) totalStockValue = 0;
     const int count = recordCount;
     indexTable.startRefill(count, size_t(count) * 64);
@@ -183,7 +183,7 @@ void Dolvb::refreshIndex(const QDate &today)
 void Dolvb::sumStockValue()
 {
     BusyGuard busy(m_pointer);
-    if (!openLedger()) return;
+    if (!openLedger() || !prepareLedger()) return;
     totalStockValue = 0;
     QByteArray block;
     for (int first = 1; first <= recordCount; first += kBlockRecords) {

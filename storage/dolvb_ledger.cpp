@@ -40,6 +40,10 @@ bool Dolvb::openLedger()
     if (!m_ledger.open()) return false;
     m_ledgerReadOnly = m_ledger.readOnly();
     recordCount = m_ledger.countRecords();
+    // Counted, not held: a ledger open on this PC keeps other PCs from
+    // putting a new ledger in its place. Reads open it again for their
+    // series (readRecord) until closeLedger.
+    m_ledger.close();
     recordBuffer.setLineEnd();
     if (recordCount >= ledgerCapacity - 1) {
         tellCapacity();

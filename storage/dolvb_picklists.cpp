@@ -5,6 +5,7 @@
 #include "storage/file_names.h"
 #include "storage/files.h"
 #include "storage/quoted_lines.h"
+#include "storage/shared_change.h"
 #include "storage/settings_slots.h"
 #include "storage/text.h"
 
@@ -31,10 +32,12 @@ void Dolvb::loadPickLists()
     pickListTable.clear();
     for (int n = kFirstList; n <= kLastList && !pickListOpenFailed; ++n) {
         QByteArray bytes;
+        settlePendingChange(pickListPath(n));
         if (!readWholeFile(pickListPath(n), bytes)) {
             pickListOpenFailed = true;
             break;
         }
+        m_knownFiles.insert(pickListPath(n));
         if (sharedSettings.number(slot::shared::pickListCount(n)) != 0) readPickList(n, cp932::decodeAll(bytes));
     }
 }
@@ -55,9 +58,7 @@ void Dolvb::readPickList(int list, const QString &fileText)
 
 bool Dolvb::savePickLists()
 {
-    for (int n = kFirstList; n <= kLastList; ++n)
-        if (!savePickList(n)) return false;
-    return true;
+    return saveLists({2, 3, 4, 5, 6}, "lists-save");
 }
 
 namespace {
@@ -73,22 +74,82 @@ QuotedLineWriter listLines(const PickLists &table, int list, int count)
 
 bool Dolvb::savePickList(int list)
 {
-    if (list < kFirstList || list > kLastList || !dataFolderUsable()) return false;
+    return saveLists({list}, "list-save");
+}
+
+void Dolvb::tellListsNotSaved(const QString &path, SharedFilesProblem problem, const LockHolder &holder)
+{
     const QString title = QStringLiteral("登録確認");
-    const QString path = pickListPath(list);
-    const int count = int(std::clamp<double>(sharedSettings.number(slot::shared::pickListCount(list)), 0, PickLists::kMaxEntries));
-    const QuotedLineWriter w = listLines(pickListTable, list, count);
-    if (w.refused()) {
-        m_messages.tell(title, *w.problem());
-        return false;
+    switch (problem) {
+    case SharedFilesProblem::Busy:
+        m_messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　項目リストファイルを他のクライアント（%1）が使用中です。")
+                                   .arg(holder.pc.isEmpty() ? QStringLiteral("不明") : holder.pc)
+                                   + QLatin1Char('\r') + QStringLiteral("　しばらくしてから登録してください。"));
+        return;
+    case SharedFilesProblem::InUse:
+        m_messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　項目リストファイルが他のPCで開かれています。")
+                                   + QLatin1Char('\r') + QStringLiteral("　しばらくしてから登録してください。"));
+        return;
+    case SharedFilesProblem::CannotWrite:
+        break;
     }
-    FileLock lock(path);
-    if (!lock.locked() || !replaceFile(path, w.bytes())) {
+    m_messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　項目リストファイルに書き込めません。"));
+}
+
+bool Dolvb::saveLists(const std::vector<int> &lists, const char *operation)
+{
+    for (int list : lists)
+        if (list < kFirstList || list > kLastList) return false;
+    if (!dataFolderUsable()) return false;
+    const QString title = QStringLiteral("登録確認");
+    std::map<QString, QByteArray> files;
+    std::map<int, QString> counts;
+    for (int list : lists) {
+        const int count = int(std::clamp<double>(sharedSettings.number(slot::shared::pickListCount(list)), 0, PickLists::kMaxEntries));
+        const QuotedLineWriter w = listLines(pickListTable, list, count);
+        if (w.refused()) {
+            m_messages.tell(title, *w.problem());
+            return false;
+        }
+        files[pickListPath(list)] = w.bytes();
+        // The count goes into its slot in the same change, so the list and
+        // its count never disagree.
+        counts[slot::shared::pickListCount(list)] = QString::number(count);
+    }
+    const QString firstPath = pickListPath(lists.front());
+    QStringList paths;
+    for (const auto &kv : files) paths << kv.first;
+    const QString settingsPath = sharedSettingsPath();
+    paths << settingsPath;
+    SharedChange change(operation);
+    const auto fail = [&](SharedFilesProblem problem, const LockHolder &holder = {}) {
         pickListOpenFailed = true;
-        m_messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　項目リストファイルに書き込めません。"));
+        tellListsNotSaved(firstPath, problem, holder);
         return false;
+    };
+    switch (change.lock(paths)) {
+    case FileLock::State::Locked:
+        break;
+    case FileLock::State::Busy:
+        return fail(SharedFilesProblem::Busy, change.busyHolder());
+    default:
+        return fail(SharedFilesProblem::CannotWrite);
     }
-    return true;
+    if (!putSharedSettings(change, counts)) return fail(SharedFilesProblem::CannotWrite);
+    for (auto &[path, bytes] : files) change.put(path, bytes);
+    switch (change.commit()) {
+    case SharedChange::Result::Committed:
+        for (const QString &p : paths) m_knownFiles.insert(p);
+        sharedSettingsChanged(counts);
+        return true;
+    case SharedChange::Result::InUse:
+        return fail(SharedFilesProblem::InUse);
+    case SharedChange::Result::LockLost:
+        return fail(SharedFilesProblem::Busy);
+    case SharedChange::Result::Failed:
+        break;
+    }
+    return fail(SharedFilesProblem::CannotWrite);
 }
 
 bool Dolvb::appendPickListWord(const QString &entryText)
@@ -109,17 +170,29 @@ bool Dolvb::appendPickListWord(const QString &entryText)
         return false;
     }
     const QString path = pickListPath(list);
-    const auto cannotSave = [&] {
-        m_messages.tell(title, path + QLatin1Char('\r') + QStringLiteral("　項目リストファイルに書き込めません。"));
+    const QString settingsPath = sharedSettingsPath();
+    const auto fail = [&](SharedFilesProblem problem, const LockHolder &holder = {}) {
+        tellListsNotSaved(path, problem, holder);
         return false;
     };
-    // Under the list's lock: the list as it is now in the file (another
-    // client may have appended since this screen opened), the word, the
-    // list file and its count slot.
-    FileLock lock(path);
-    if (!lock.locked()) return cannotSave();
+    // Under the locks of the list and of SharedSettings: the list as it is
+    // now in the file (another client may have appended since this screen
+    // opened), the word, and the list file and its count slot written as
+    // one change.
+    SharedChange change("word-append");
+    switch (change.lock({path, settingsPath})) {
+    case FileLock::State::Locked:
+        break;
+    case FileLock::State::Busy:
+        return fail(SharedFilesProblem::Busy, change.busyHolder());
+    default:
+        return fail(SharedFilesProblem::CannotWrite);
+    }
     QByteArray bytes;
-    if (QFile::exists(path) && !readWholeFile(path, bytes)) return cannotSave();
+    // A file that was there and cannot be read now is not taken for an
+    // empty one (that would rewrite the list as just the new word).
+    const io::ReadStatus listRead = change.read(path, bytes);
+    if (listRead == io::ReadStatus::Failed || (listRead == io::ReadStatus::Missing && knownFile(path))) return fail(SharedFilesProblem::CannotWrite);
     // The entries as read (to the first empty word); they are written back
     // with their bytes unchanged.
     struct Entry {
@@ -162,15 +235,29 @@ bool Dolvb::appendPickListWord(const QString &entryText)
         }
         w.quotedBytes(e.word).endLine();
     }
-    if (!replaceFile(path, w.bytes())) return cannotSave();
-    // The memory table takes the list as written.
+    std::map<int, QString> count{{slot::shared::pickListCount(list), QString::number(entry)}};
+    if (!putSharedSettings(change, count)) return fail(SharedFilesProblem::CannotWrite);
+    change.put(path, w.bytes());
+    switch (change.commit()) {
+    case SharedChange::Result::Committed:
+        break;
+    case SharedChange::Result::InUse:
+        return fail(SharedFilesProblem::InUse);
+    case SharedChange::Result::LockLost:
+        return fail(SharedFilesProblem::Busy);
+    case SharedChange::Result::Failed:
+        return fail(SharedFilesProblem::CannotWrite);
+    }
+    m_knownFiles.insert(path);
+    sharedSettingsChanged(count);
+    // The memory table takes the list as written, the count its slot.
     for (int i = 1; i <= PickLists::kMaxEntries; ++i) {
         if (i > entry && pickListTable.word(i, list).isEmpty() && pickListTable.id(i, list).isEmpty()) break;
         const bool inFile = i <= entry;
         pickListTable.setWord(i, list, inFile ? cp932::decodeAll(entries[size_t(i - 1)].word) : QString());
         pickListTable.setId(i, list, inFile ? cp932::decodeAll(entries[size_t(i - 1)].id) : QString());
     }
-    return changeSharedSettings({{slot::shared::pickListCount(list), QString::number(entry)}});
+    return true;
 }
 
 } // namespace kpv

@@ -1,6 +1,6 @@
 #include "storage/file_identity.h"
 
-#include <QFileDevice>
+#include <QtGlobal>
 
 #if defined(Q_OS_LINUX)
 #include <fcntl.h>
@@ -9,11 +9,10 @@
 
 namespace kpv {
 
-FileIdentity identityOf(const QFileDevice &file)
+FileIdentity identityOf(int fd)
 {
     FileIdentity id;
 #if defined(Q_OS_LINUX)
-    const int fd = file.handle();
     if (fd < 0) return id;
     struct statx sx {};
     if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &sx) != 0) return id;
@@ -26,7 +25,7 @@ FileIdentity identityOf(const QFileDevice &file)
         id.birthNanoseconds = sx.stx_btime.tv_nsec;
     }
 #else
-    Q_UNUSED(file);
+    Q_UNUSED(fd);
 #endif
     return id;
 }

@@ -12,8 +12,6 @@
 
 #include <QtGlobal>
 
-class QFileDevice;
-
 namespace kpv {
 
 struct FileIdentity {
@@ -28,7 +26,7 @@ struct FileIdentity {
     bool differsFrom(const FileIdentity &other) const { return known && other.known && !(*this == other); }
 };
 
-// The identity of an open file (unknown when it is not open).
-FileIdentity identityOf(const QFileDevice &file);
+// The identity of the file open as descriptor fd (unknown when fd < 0).
+FileIdentity identityOf(int fd);
 
 } // namespace kpv

@@ -1,18 +1,26 @@
 #include "storage/ledger_file.h"
 
-#include "storage/files.h"
+#include "storage/crash_point.h"
+#include "storage/file_lock.h"
+#include "storage/shared_io.h"
 
 #include <QFileInfo>
 
+#include <cerrno>
+#include <string>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kpv {
 
 void LedgerFile::setPath(const QString &path)
 {
     if (m_file.isOpen()) m_file.close();
-    m_file.setFileName(path);
+    m_path = path;
+    m_identity = {};
 }
 
 bool LedgerFile::open()
@@ -20,11 +28,35 @@ bool LedgerFile::open()
     if (m_file.isOpen()) m_file.close();
     m_readOnly = false;
     // Unbuffered: another client may have changed the file since the last
-    // read, so nothing is served from a stale buffer.
-    if (m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return true;
-    if (!QFileInfo::exists(m_file.fileName())) return false;
-    m_readOnly = m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    return m_readOnly;
+    // read, so nothing is served from a stale buffer. An open refused for a
+    // moment by a file server is retried before the ledger counts as
+    // read-only.
+    int fd = io::openForWrite(m_path, O_RDWR | O_CREAT);
+    if (fd < 0) {
+        const int error = errno;
+        if (error != EACCES && error != EROFS && error != EPERM) return false;
+        fd = ::open(io::localPath(m_path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return false;
+        m_readOnly = true;
+    }
+    const auto mode = m_readOnly ? QIODevice::ReadOnly : QIODevice::ReadWrite;
+    (void)io::freshSize(fd); // the count sees what other PCs appended
+    m_identity = identityOf(fd);
+    if (!m_file.open(fd, mode | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        m_readOnly = false;
+        return false;
+    }
+    return true;
+}
+
+qint64 LedgerFile::keptTail(int records, qint64 tail)
+{
+    if (tail <= 0 || tail >= LedgerRecord::kSize) return 0;
+    // Bytes beyond the last record stay beyond it only while the count rule
+    // does not take them for a record of their own.
+    const qint64 length = qint64(records) * LedgerRecord::kSize + tail;
+    return countRecords(length) == records ? tail : 0;
 }
 
 int LedgerFile::countRecords(qint64 length)
@@ -88,21 +120,56 @@ bool LedgerFile::write(int n, LedgerRecord &record)
     return m_file.flush();
 }
 
+namespace {
+// The ledger opened for one change under its lock (not the reading handle).
+struct ChangeHandle {
+    int fd = -1;
+    explicit ChangeHandle(const QString &path) : fd(io::openForWrite(path, O_RDWR | O_CREAT)) {}
+    ~ChangeHandle()
+    {
+        if (fd >= 0) ::close(fd);
+    }
+    // The length as the server has it now (another PC may just have appended).
+    qint64 size() const { return io::freshSize(fd); }
+};
+} // namespace
+
 LedgerFile::AppendResult LedgerFile::append(LedgerRecord &record, int capacity, int &recordNo)
 {
     recordNo = 0;
     if (!m_file.isOpen() && !open()) return AppendResult::Failed;
     if (m_readOnly) return AppendResult::ReadOnly;
-    FileLock lock(m_file.fileName());
+    // The reading handle is not kept open while another client may replace
+    // the ledger; the change uses a handle of its own, opened under the lock
+    // (a handle opened before would write into a ledger another client has
+    // renamed a new one over meanwhile).
+    m_file.close();
+    FileLock lock(m_path);
     if (!lock.locked()) return lock.state() == FileLock::State::Busy ? AppendResult::Busy : AppendResult::Failed;
-    // Another client may have replaced the ledger (a registered sort or
-    // deletion renames a new file over it) since this handle was opened: a
-    // write through the old handle would land in the unlinked file and be lost.
-    if (!open()) return AppendResult::Failed;
-    if (m_readOnly) return AppendResult::ReadOnly;
-    const int n = countRecords(m_file.size()) + 1;
+    crashPoint("append.locked");
+    ChangeHandle h(m_path);
+    if (h.fd < 0) return (errno == EACCES || errno == EROFS) ? AppendResult::ReadOnly : AppendResult::Failed;
+    m_identity = identityOf(h.fd);
+    const qint64 length = h.size();
+    if (length < 0) return AppendResult::Failed;
+    const int n = countRecords(length) + 1;
     if (n > capacity) return AppendResult::Full;
-    if (!write(n, record)) return AppendResult::Failed;
+    record.setLineEnd();
+    // A counted partial last record is completed with NULs in the same write.
+    const qint64 offset = qint64(n - 1) * LedgerRecord::kSize;
+    const qint64 from = std::min(length, offset);
+    QByteArray bytes(offset - from, '\0');
+    bytes.append(record.data(), LedgerRecord::kSize);
+    if (!lock.stillHeld()) return AppendResult::Busy;
+    if (!io::writeAt(h.fd, bytes.constData(), bytes.size(), from)) {
+        // Never leave a partial record at the end: cut back to where it was.
+        (void)::ftruncate(h.fd, off_t(length));
+        return AppendResult::Failed;
+    }
+    crashPoint("append.written");
+    // On the disk before another client may append after it.
+    if (!io::syncFile(h.fd)) return AppendResult::Failed;
+    crashPoint("append.synced");
     recordNo = n;
     return AppendResult::Appended;
 }
@@ -111,18 +178,57 @@ LedgerFile::RewriteResult LedgerFile::rewrite(int n, LedgerRecord &record, const
 {
     if (!m_file.isOpen() && !open()) return RewriteResult::Failed;
     if (m_readOnly) return RewriteResult::ReadOnly;
-    FileLock lock(m_file.fileName());
+    m_file.close();
+    FileLock lock(m_path);
     if (!lock.locked()) return lock.state() == FileLock::State::Busy ? RewriteResult::Busy : RewriteResult::Failed;
-    // Reopened under the lock for the same reason as the append.
-    if (!open()) return RewriteResult::Failed;
-    if (m_readOnly) return RewriteResult::ReadOnly;
-    if (n < 1 || n > countRecords(m_file.size())) return RewriteResult::NoSuchRecord;
+    crashPoint("rewrite.locked");
+    ChangeHandle h(m_path);
+    if (h.fd < 0) return (errno == EACCES || errno == EROFS) ? RewriteResult::ReadOnly : RewriteResult::Failed;
+    m_identity = identityOf(h.fd);
+    const qint64 length = h.size();
+    if (length < 0) return RewriteResult::Failed;
+    if (n < 1 || n > countRecords(length)) return RewriteResult::NoSuchRecord;
+    const qint64 offset = qint64(n - 1) * LedgerRecord::kSize;
     if (check) {
-        LedgerRecord now;
-        if (!read(n, now)) return RewriteResult::Failed;
-        if (!check(now, identity())) return RewriteResult::Refused;
+        // The record as the ledger holds it now, read through this handle.
+        char now[LedgerRecord::kSize];
+        qint64 got = 0;
+        while (got < LedgerRecord::kSize) {
+            const ssize_t r = ::pread(h.fd, now + got, size_t(LedgerRecord::kSize - got), off_t(offset + got));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) break;
+            got += r;
+        }
+        if (got <= 0) return RewriteResult::Failed;
+        if (!check(LedgerRecord::fromBytes(now, int(got)), m_identity)) return RewriteResult::Refused;
     }
-    return write(n, record) ? RewriteResult::Rewritten : RewriteResult::Failed;
+    record.setLineEnd();
+    if (!lock.stillHeld()) return RewriteResult::Busy;
+    // One write of the whole record: the record is the old one or the new one.
+    if (!io::writeAt(h.fd, record.data(), LedgerRecord::kSize, offset)) return RewriteResult::Failed;
+    crashPoint("rewrite.written");
+    return io::syncFile(h.fd) ? RewriteResult::Rewritten : RewriteResult::Failed;
+}
+
+LedgerFile::ReplaceResult LedgerFile::replaceWhole(const QString &path, const FileLock &lock, const std::function<bool(int fd)> &write,
+                                                  const char *operation, const std::function<bool()> &beforeRename)
+{
+    const std::string op(operation);
+    const QString beside = io::besideName(path, "new");
+    if (!io::writeNewFile(beside, io::identityOf(path), write)) return ReplaceResult::Failed;
+    crashPoint((op + ".written").c_str());
+    if ((beforeRename && !beforeRename()) || !lock.stillHeld()) {
+        io::removeFile(beside);
+        return ReplaceResult::LockLost;
+    }
+    const io::Outcome o = io::renameOver(beside, path);
+    if (o != io::Outcome::Done) {
+        io::removeFile(beside);
+        return o == io::Outcome::InUse ? ReplaceResult::InUse : ReplaceResult::Failed;
+    }
+    io::syncFolderOf(path);
+    crashPoint((op + ".renamed").c_str());
+    return ReplaceResult::Replaced;
 }
 
 } // namespace kpv

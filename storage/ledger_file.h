@@ -7,9 +7,13 @@
 // write is a whole record; a write past the end first fills the gap with
 // NULs, so the file always grows by whole records.
 //
-// Appending takes a lock file beside the ledger, shared by every client of
+// Appending takes the ledger's lock (file_lock.h), shared by every client of
 // the data folder, recounts the file and writes at its true end, so two
-// clients appending at the same moment get different record numbers.
+// clients appending at the same moment get different record numbers; the
+// record is on the disk before the lock is given back. Rewriting a record
+// is one write of all 926 bytes under the same lock. Both open the file for
+// the change only, and close the reading handle first: a ledger kept open
+// keeps another PC from putting a sorted ledger in its place.
 
 #include "storage/file_identity.h"
 #include "storage/ledger_record.h"
@@ -23,10 +27,10 @@ namespace kpv {
 
 class LedgerFile {
 public:
-    explicit LedgerFile(QString path = QString()) : m_file(std::move(path)) {}
+    explicit LedgerFile(QString path = QString()) : m_path(std::move(path)) {}
 
     void setPath(const QString &path);
-    QString path() const { return m_file.fileName(); }
+    QString path() const { return m_path; }
 
     // Opens for reading and writing, creating an empty file when missing.
     // A file that exists but cannot be written is opened for reading only
@@ -35,13 +39,18 @@ public:
     void close() { m_file.close(); }
     bool isOpen() const { return m_file.isOpen(); }
     bool readOnly() const { return m_readOnly; }
-    // Which file is open (see file_identity.h): another one after the
-    // ledger was replaced by a registered sort or deletion.
-    FileIdentity identity() const { return identityOf(m_file); }
+    // Which file was opened last, for reading or for a change (see
+    // file_identity.h): another one after the ledger was replaced by a
+    // registered sort or deletion or an import.
+    FileIdentity identity() const { return m_identity; }
 
     qint64 length() const { return m_file.size(); }
     static int countRecords(qint64 length);
     int countRecords() const { return countRecords(length()); }
+    // Of `tail` bytes after `records` whole records, how many a rewrite keeps
+    // after them: all, unless the count rule would then take them for one
+    // more record (a half record must never come back as an item).
+    static qint64 keptTail(int records, qint64 tail);
 
     // Reads record n (from 1). False when no byte of it is in the file.
     bool read(int n, LedgerRecord &record);
@@ -67,11 +76,28 @@ public:
     // every other client.
     RewriteResult rewrite(int n, LedgerRecord &record, const RewriteCheck &check = {});
 
-    QString lockPath() const { return m_file.fileName() + QStringLiteral(".lock"); }
+    QString lockPath() const { return m_path + QStringLiteral(".lock"); }
+
+    // Replaces the ledger at path whole, under its lock held by the caller:
+    // the new ledger (written by `write` to the descriptor it gets) goes to
+    // a file of this process's own beside the ledger, synced, with the
+    // ledger's mode, owner and group; if the lock is still held it is
+    // renamed over the ledger (retried while another PC holds the ledger
+    // open) and the folder is synced. A crash leaves the old ledger or the
+    // new one. InUse: another PC kept the ledger open past the bound;
+    // LockLost: another client took the lock over. Nothing changed then.
+    // operation names the steps a test may stop at (".written", ".renamed").
+    enum class ReplaceResult { Replaced, InUse, LockLost, Failed };
+    // beforeRename (tests): called before the rename; false stops there as
+    // a crash would, and the new file is removed.
+    static ReplaceResult replaceWhole(const QString &path, const class FileLock &lock, const std::function<bool(int fd)> &write,
+                                      const char *operation, const std::function<bool()> &beforeRename = {});
 
 private:
-    QFile m_file;
+    QString m_path;
+    QFile m_file; // opened by descriptor: it does not keep the path
     bool m_readOnly = false;
+    FileIdentity m_identity;
 };
 
 } // namespace kpv

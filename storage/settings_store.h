@@ -4,6 +4,7 @@
 // "1" after CleanText (a "1 " edited by hand is on); switches are written as
 // "1" and "0".
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -33,6 +34,11 @@ private:
 // stops at the end of the file, the slots not reached keep their values.
 // Returns the number of slots read, or -1 when the file cannot be opened.
 int readSettingsFile(const QString &path, SettingsSlots &store);
+// The same reading of a settings file's bytes; returns the slots read.
+int readSettingsBytes(const QByteArray &bytes, SettingsSlots &store);
+// The bytes of a settings file holding all 50 slots. False (out untouched)
+// when a slot holds a value the file cannot hold.
+bool settingsBytes(const SettingsSlots &store, QByteArray &out);
 
 // Writes all 50 slots (an empty slot as ""), replacing the file whole.
 // Nothing is written (false) when a slot holds a value the file cannot
@@ -46,8 +52,18 @@ bool writeSettingsFile(const QString &path, const SettingsSlots &store);
 // slots the file does not reach (missing or short file) are taken from
 // fallback. Nothing is written when a new value cannot be held (problem
 // names the character) or the lock cannot be had.
+// mustExist: the file was there before (this client read it), so a file not
+// found now is a failure, never a new file.
+// Busy also when another PC kept the file open past the retry bound.
 enum class SettingsChange { Written, Refused, Busy, Failed };
 SettingsChange changeSettingsFile(const QString &path, const SettingsSlots &fallback,
-                                  const std::map<int, QString> &changes, QString *problem = nullptr);
+                                  const std::map<int, QString> &changes, QString *problem = nullptr, bool mustExist = false);
+
+// The message naming the first change a settings file cannot hold.
+std::optional<QString> settingsChangeProblem(const std::map<int, QString> &changes);
+// The bytes of a settings file whose current bytes are `current` with the
+// changes made (see changeSettingsFile). False (problem set) when refused.
+bool changedSettingsBytes(const QByteArray &current, const SettingsSlots &fallback, const std::map<int, QString> &changes,
+                          QByteArray &out, QString *problem = nullptr);
 
 } // namespace kpv

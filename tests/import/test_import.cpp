@@ -3,7 +3,7 @@
 
 #include "excel/import_book.h"
 #include "import/ledger_import.h"
-#include "storage/ledger_lock.h"
+#include "storage/file_lock.h"
 #include "import/word_list_import.h"
 #include "storage/codepage.h"
 #include "import_world.h"
@@ -233,10 +233,9 @@ TEST_F(Imports, ALedgerLockedByAnotherClientIsNotWrittenNorTheStartMonth)
     const QByteArray before = w.ledgerBytes();
     w.makeLedgerBook(QStringLiteral("2031/04"), {item("N-1", "一")});
     // Another client appending holds the lock file beside the ledger.
-    import::LedgerLock other(w.d.ledgerPath());
-    ASSERT_TRUE(other.tryLock(0));
-    QLockFile probe(LedgerFile(w.d.ledgerPath()).lockPath());
-    EXPECT_FALSE(probe.tryLock(0)) << "the import and the appends share one lock file";
+    FileLock other(w.d.ledgerPath(), 0);
+    ASSERT_TRUE(other.locked());
+    EXPECT_EQ(FileLock(w.d.ledgerPath(), 0).state(), FileLock::State::Busy) << "the import and the appends share one lock file";
     EXPECT_EQ(importLedger(), LedgerImport::Result::Failed);
     EXPECT_EQ(w.ledgerBytes(), before);
     EXPECT_EQ(w.sharedFile().value(9), "2025/04") << "every stored movement keeps its month";
@@ -250,13 +249,16 @@ TEST_F(Imports, ASettingsFileThatCannotBeWrittenLeavesTheLedgerAsItWas)
     oldLedger(2);
     const QByteArray before = w.ledgerBytes();
     w.makeLedgerBook(QStringLiteral("2031/04"), {item("N-1", "一")});
-    // Another client holds SharedSettings' lock for longer than a change waits.
-    QLockFile settings(w.d.sharedSettingsPath() + QStringLiteral(".lock"));
-    ASSERT_TRUE(settings.tryLock(0));
-    EXPECT_EQ(importLedger(), LedgerImport::Result::Failed);
-    EXPECT_EQ(w.ledgerBytes(), before);
-    EXPECT_EQ(QDir(w.data).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("Ma在庫品.dat.")), QStringList());
-    settings.unlock();
+    // Another client holds SharedSettings' lock for longer than the import waits.
+    {
+        FileLock settings(w.d.sharedSettingsPath(), 0);
+        ASSERT_TRUE(settings.locked());
+        EXPECT_EQ(importLedger(), LedgerImport::Result::Failed);
+        EXPECT_EQ(w.ledgerBytes(), before);
+        EXPECT_EQ(QDir(w.data).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("Ma在庫品.dat.")), QStringList());
+        EXPECT_EQ(w.messages.last().text, w.d.sharedSettingsPath() + "\r　設定ファイルを他のクライアントが使用中です。"
+                                                                      "\r　しばらくしてからインポートしてください。\r　何も取り込んでいません。");
+    }
     EXPECT_EQ(w.sharedFile().value(9), "");
 }
 
@@ -431,35 +433,21 @@ TEST_F(Imports, ALockedListFileStopsTheWordListImportBeforeAnythingIsWritten)
     EXPECT_TRUE(run.imported().isEmpty());
 }
 
-TEST_F(Imports, AListThatCannotBeWrittenStopsTheImportAndEveryListAgreesWithItsCount)
+TEST_F(Imports, AListThatCannotBeWrittenStopsTheImportAndNoListChanges)
 {
     w.existingLists({QStringList{"ボルト", "ナット"}, {"M8"}, {"東洋"}, {"棚A"}, {"個"}});
     // List 4's file cannot be replaced (a folder stands in its place).
     QFile::remove(w.d.pickListPath(4));
     ASSERT_TRUE(QDir().mkdir(w.d.pickListPath(4)));
+    const QByteArray lists = w.listFiles();
     w.makeWordBook({QStringList{"a", "b", "c"}, {"d"}, {"e", "f"}, {"g"}, {"h"}});
     WordListImport run(w.d, *w.office);
     EXPECT_EQ(run.run(w.books), WordListImport::Result::Failed);
-    EXPECT_EQ(run.imported(), (QList<int>{2, 3}));
-    EXPECT_EQ(w.messages.last().text, "項目リストのインポートを途中で止めました。\r　取り込んだリスト：品名（B列）、仕様（C列）"
-                                      "\r　取り込んでいないリスト（元のまま）：メーカー（D列）、保管場所（E列）、単位（F列）");
-    const SettingsSlots s = w.sharedFile();
-    EXPECT_EQ(s.value(3), "3");
-    EXPECT_EQ(s.value(4), "1");
-    EXPECT_EQ(s.value(5), "1"); // list 4 keeps its old count
-    EXPECT_EQ(s.value(6), "1");
-    ScriptedMessages m2;
-    NoBusyPointer p2;
-    Dolvb other(m2, p2);
-    other.dataFolder = w.data;
-    other.sharedSettings = s;
-    other.loadPickLists();
-    EXPECT_EQ(other.pickListTable.word(3, 2), "c");
-    EXPECT_EQ(other.pickListTable.id(1, 2), "idボルト");
-    EXPECT_EQ(other.pickListTable.word(1, 3), "d");
-    QByteArray location;
-    readWholeFile(w.d.pickListPath(5), location);
-    EXPECT_EQ(cp932::decodeAll(location), "\"id棚A\",\"棚A\"\r\n");
+    EXPECT_TRUE(run.imported().isEmpty());
+    EXPECT_EQ(w.messages.last().text, "項目リストのインポートを途中で止めました。\r　取り込んだリスト：なし"
+                                      "\r　取り込んでいないリスト（元のまま）：品名（B列）、仕様（C列）、メーカー（D列）、保管場所（E列）、単位（F列）");
+    EXPECT_EQ(w.listFiles(), lists) << "every list and every count as they were";
+    EXPECT_EQ(QDir(w.data).entryList({"*.new", "*.commit", "*.lock"}, QDir::AllEntries | QDir::Hidden), QStringList());
 }
 
 TEST_F(Imports, AWordTheListFilesCannotHoldRefusesTheWholeBook)

@@ -4,13 +4,26 @@
 #include "search/narrowing.h"
 #include "search/sort_session.h"
 #include "search_world.h"
+#include "storage/file_lock.h"
+#include "storage/ledger_file.h"
+#include "storage/machine.h"
+#include "storage/shared_io.h"
 
 #include <QCollator>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace kpv;
 using namespace kpv::search;
+using kpv::testing::RecordedMessage;
 using kpv::testing::SearchWorld;
 
 namespace {
@@ -285,12 +298,13 @@ TEST(Sort, closingDropsTheTemporaryLedgerAndRestoresTheIndex)
     EXPECT_EQ(w.d->indexTable.value(1, 1), QStringLiteral("A-001"));
     EXPECT_EQ(w.d->indexTable.value(1, 5), QStringLiteral("1080")) << "the stock value again, not a row number";
 
-    // A sort session of another PC is refused while one is open, naming the PC.
+    // A sort session of another client is refused while one is open, naming
+    // the PC of the process that holds the panel's lock.
     ASSERT_TRUE(s.open());
     auto other = w.makeClient(QStringLiteral("PC-B"));
     DeleteSession second(*other);
     EXPECT_FALSE(second.open());
-    EXPECT_TRUE(w.messages.last().text.contains(QStringLiteral("PC-A")));
+    EXPECT_TRUE(w.messages.last().text.contains(QStringLiteral("（%1）").arg(machineName()))) << w.messages.last().text.toStdString();
     s.close();
     EXPECT_TRUE(second.open());
     second.close();
@@ -354,7 +368,11 @@ TEST(Register, aCrashBeforeTheRenameLeavesTheOldLedgerReadable)
     del.beforeRename = [] { return false; };
     EXPECT_FALSE(del.registerDeletions());
     EXPECT_EQ(w.ledgerBytes(), before);
-    EXPECT_TRUE(QFile::exists(w.folder + names::tempLedger())) << "the new ledger was complete beside it";
+    QStringList beside = QDir(w.folder).entryList(QDir::Files);
+    beside.removeAll(names::ledger());
+    beside.removeAll(names::tempLedger());
+    EXPECT_TRUE(std::none_of(beside.begin(), beside.end(), [](const QString &f) { return f.startsWith(names::ledger()); }))
+        << "the new ledger beside it is removed again: " << beside.join(u' ').toStdString();
     Narrowing n;
     EXPECT_EQ(n.narrowLedger(*w.d, conditions({{1, QStringLiteral("-")}})), 30);
 
@@ -362,6 +380,137 @@ TEST(Register, aCrashBeforeTheRenameLeavesTheOldLedgerReadable)
     ASSERT_TRUE(del.registerDeletions());
     EXPECT_EQ(w.column(0).size(), 29);
     EXPECT_FALSE(w.column(0).contains(QStringLiteral("A-003")));
+}
+
+// The panel's lock as another PC left it.
+void leavePanelLock(SearchWorld &w, const QByteArray &text)
+{
+    ASSERT_EQ(io::replaceWhole(FileLock::lockPathOf(w.folder + names::tempLedger()), text), io::Outcome::Done);
+}
+
+QByteArray panelLockOf(const char *pc, const QDateTime &refreshed)
+{
+    return "kpv-lock 1\npc=" + QByteArray(pc) + "\npid=4242\nstart=1\ntoken=x\ntime=" + refreshed.toString(Qt::ISODateWithMs).toUtf8() + "\nseq=1\n";
+}
+
+TEST(PanelLock, aPcWorkingInThePanelIsNamedAndNotOfferedToBeBroken)
+{
+    SearchWorld w;
+    leavePanelLock(w, panelLockOf("PC-B", QDateTime::currentDateTimeUtc()));
+    DeleteSession del(*w.d);
+    EXPECT_FALSE(del.open());
+    ASSERT_EQ(w.messages.count(), 1);
+    EXPECT_EQ(w.messages.last().kind, RecordedMessage::Tell);
+    EXPECT_EQ(w.messages.last().text, QStringLiteral("他のPC（PC-B）で在庫品のSort・削除が実行中です。\r　終了してから実行してください。"));
+}
+
+TEST(PanelLock, aLockLeftByACrashedPcIsOfferedToBeBrokenNamingPcAndAge)
+{
+    SearchWorld w;
+    leavePanelLock(w, panelLockOf("PC-B", QDateTime::currentDateTimeUtc().addSecs(-12 * 60 - 5)));
+    DeleteSession del(*w.d);
+    w.messages.answerNo();
+    EXPECT_FALSE(del.open());
+    ASSERT_EQ(w.messages.count(), 1);
+    EXPECT_EQ(w.messages.last().kind, RecordedMessage::Ask);
+    EXPECT_TRUE(w.messages.last().text.startsWith(QStringLiteral("他のPC（PC-B）の在庫品Sort・削除の使用中表示が12分前から更新されていません。")))
+        << w.messages.last().text.toStdString();
+    w.messages.answerYes();
+    ASSERT_TRUE(del.open());
+    EXPECT_EQ(del.listRows(), 30);
+    del.close();
+    EXPECT_FALSE(io::exists(FileLock::lockPathOf(w.folder + names::tempLedger())));
+}
+
+TEST(PanelLock, anEmptyLockNamesNoPcButIsOfferedToBeBroken)
+{
+    SearchWorld w;
+    leavePanelLock(w, QByteArray());
+    SortSession s(*w.d);
+    w.messages.answerYes();
+    ASSERT_TRUE(s.open());
+    EXPECT_TRUE(w.messages.log().front().text.startsWith(QStringLiteral("他のPC（不明）の在庫品Sort・削除の使用中表示が読み取れません。")))
+        << w.messages.log().front().text.toStdString();
+}
+
+TEST(PanelLock, aReadOnlyDataFolderIsToldItCannotSortOrDeleteThere)
+{
+    SearchWorld w;
+    QFile::setPermissions(w.dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    int result = 0;
+    if (::geteuid() == 0) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(90);
+            DeleteSession del(*w.d);
+            if (del.open()) ::_exit(1);
+            const QString text = w.messages.last().text;
+            ::_exit(text.contains(QStringLiteral("読み取り専用")) && text.contains(QStringLiteral("Sort・削除はできません")) && !text.contains(QStringLiteral("他のPC")) ? 0 : 2);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        result = WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+    } else {
+        DeleteSession del(*w.d);
+        result = del.open() ? 1 : (w.messages.last().text.contains(QStringLiteral("読み取り専用")) ? 0 : 2);
+    }
+    QFile::setPermissions(w.dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(result, 0);
+}
+
+TEST(Register, theNewLedgerKeepsTheModeOwnerAndGroupOfTheOld)
+{
+    SearchWorld w;
+    const mode_t old = ::umask(022);
+    ASSERT_EQ(::chmod(io::localPath(w.ledgerPath()).constData(), 0666), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) ASSERT_EQ(::chown(io::localPath(w.ledgerPath()).constData(), 1234, 2345), 0);
+    SortSession s(*w.d);
+    ASSERT_TRUE(s.open());
+    ASSERT_TRUE(s.sort());
+    ASSERT_TRUE(s.registerSort());
+    ::umask(old);
+    const io::Identity id = io::identityOf(w.ledgerPath());
+    EXPECT_EQ(id.mode, mode_t(0666)) << "a second user can still append";
+    if (root) {
+        EXPECT_EQ(id.uid, uid_t(1234));
+        EXPECT_EQ(id.gid, gid_t(2345));
+    }
+}
+
+// A ledger ending in half a record that the count rule does not count: a
+// registered deletion keeps it uncounted, never brings it back as an item.
+TEST(Register, bytesAfterTheLastRecordNeverBecomeAnItem)
+{
+    SearchWorld w;
+    w.writeLedger({{QStringLiteral("A-1"), QStringLiteral("一")}, {QStringLiteral("A-2"), QStringLiteral("二")}});
+    {
+        QFile f(w.ledgerPath());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(QByteArray(463, 'z')); // a tie after two records: not counted
+    }
+    DeleteSession del(*w.d);
+    ASSERT_TRUE(del.open());
+    ASSERT_EQ(del.listRows(), 2);
+    ASSERT_TRUE(del.deleteRow(1));
+    ASSERT_TRUE(del.registerDeletions());
+    const QByteArray after = w.ledgerBytes();
+    EXPECT_EQ(LedgerFile::countRecords(after.size()), 1);
+    EXPECT_EQ(w.column(0), QStringList{QStringLiteral("A-2")});
+
+    // 400 bytes stay no record whatever the count: they are kept.
+    w.writeLedger({{QStringLiteral("B-1"), QStringLiteral("一")}, {QStringLiteral("B-2"), QStringLiteral("二")}, {QStringLiteral("B-3"), QStringLiteral("三")}});
+    {
+        QFile f(w.ledgerPath());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(QByteArray(400, 'z'));
+    }
+    DeleteSession again(*w.d);
+    ASSERT_TRUE(again.open());
+    ASSERT_TRUE(again.deleteRow(2));
+    ASSERT_TRUE(again.registerDeletions());
+    EXPECT_EQ(w.ledgerBytes().size(), 2 * LedgerRecord::kSize + 400);
+    EXPECT_EQ(w.column(0), (QStringList{QStringLiteral("B-1"), QStringLiteral("B-3")}));
 }
 
 } // namespace

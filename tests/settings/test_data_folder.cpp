@@ -2,11 +2,11 @@
 #include "settings/data_folder.h"
 #include "settings_world.h"
 #include "storage/file_copy.h"
+#include "storage/file_lock.h"
 
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <QLockFile>
 
 #include <functional>
 
@@ -295,9 +295,9 @@ TEST(DataFolder, TheLedgerIsCopiedOnlyUnderItsLock)
 {
     Move m;
     m.confirm(m.target);
-    // Another client is appending to the source ledger (10 s pass first).
-    QLockFile appending(m.client + names::ledger() + QStringLiteral(".lock"));
-    ASSERT_TRUE(appending.tryLock(0));
+    // Another client is appending to the source ledger (the lock's wait passes first).
+    FileLock appending(m.client + names::ledger(), 0);
+    ASSERT_TRUE(appending.locked());
     m.messages.answerYes(2);
     EXPECT_FALSE(m.folder.transfer());
     EXPECT_FALSE(m.has(names::ledger()));

@@ -1,11 +1,14 @@
 // Changes a data folder like a second client would.
 //   append_helper DATAFOLDER COUNT TAG     appends COUNT records; prints the numbers they got
 //   append_helper --word DATAFOLDER LIST WORD   appends WORD to word list LIST ("はい" to the question)
+//   append_helper --hold FILE                    takes the lock of FILE, prints "held" and keeps it until ended
 #include "storage/dolvb.h"
+#include "storage/file_lock.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 struct SilentMessages : kpv::Messages {
@@ -17,10 +20,18 @@ struct SilentMessages : kpv::Messages {
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 4 && argc != 5) return 2;
+    if (argc < 3) return 2;
     SilentMessages messages;
     kpv::NoBusyPointer pointer;
     kpv::Dolvb db(messages, pointer);
+    if (std::strcmp(argv[1], "--hold") == 0 && argc == 3) {
+        kpv::FileLock lock(QString::fromLocal8Bit(argv[2]), 0);
+        if (!lock.locked()) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        for (;;) ::pause();
+    }
+    if (argc != 4 && argc != 5) return 2;
     if (std::strcmp(argv[1], "--word") == 0) {
         db.clientFolder = db.dataFolder = QString::fromLocal8Bit(argv[2]);
         db.clientSettings.set(1, db.dataFolder);
