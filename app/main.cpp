@@ -1,8 +1,12 @@
 // The program: builds the application, the message boxes and the mouse
 // pointer, the process-wide data on the program's folder and the one
-// spreadsheet office, registers the work screens and shows the menu.
+// spreadsheet office, registers the work screens and shows the menu. Once the
+// menu has been painted, the office starts in the background (with a
+// display, unless switched off), so that the first workbook does not wait
+// for it.
 
 #include "excel/libreoffice.h"
+#include "excel/window_thread.h"
 #include "import/form10.h"
 #include "ledger/form11.h"
 #include "ledger/workbook_commands.h"
@@ -10,7 +14,9 @@
 #include "menu/menu_host.h"
 #include "settings/form2.h"
 #include "storage/dolvb.h"
+#include "storage/settings_slots.h"
 #include "storage/text.h"
+#include "ui/after_first_paint.h"
 #include "ui/qt_busy_pointer.h"
 #include "ui/qt_messages.h"
 
@@ -35,12 +41,17 @@ int main(int argc, char *argv[])
         }
     }
 
-    kpv::ui::QtMessages messages;
-    kpv::ui::QtBusyPointer pointer;
+    // Workbook work runs on the office's own thread: its messages are shown
+    // on this one.
+    kpv::ui::QtMessages boxes;
+    kpv::excel::WindowThreadMessages messages(boxes);
+    kpv::ui::QtBusyPointer shownPointer;
+    kpv::excel::WindowThreadPointer pointer(shownPointer);
     kpv::Dolvb dolvb(messages, pointer);
     dolvb.clientFolder =
         kpv::normalizeFolderPath(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QChar(kpv::kPathSeparator));
-    // Started on first use, ended with the program.
+    // Started in the background or on first use, ended with the program
+    // (which waits a few seconds for it at most).
     kpv::excel::LibreOffice office;
 
     kpv::menu::MenuHost host(dolvb, &office);
@@ -58,5 +69,11 @@ int main(int argc, char *argv[])
     host.registerScreen(kpv::menu::Screen::CommonDocuments,
                         [](kpv::menu::ScreenServices &s) { return new kpv::menu::CommonDocuments(s); });
     host.showMenu();
+    const bool display = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (host.menu() && !host.ended()
+        && kpv::excel::StartsInBackground(QGuiApplication::platformName(), display,
+                                          dolvb.clientSettings.isOn(kpv::slot::client::kNoBackgroundOffice),
+                                          qEnvironmentVariable("KPV_SOFFICE_BACKGROUND")))
+        kpv::ui::afterFirstPaint(host.menu(), [&office] { office.startInBackground(); });
     return app.exec();
 }

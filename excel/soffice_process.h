@@ -28,9 +28,11 @@ public:
     SofficeProcess &operator=(const SofficeProcess &) = delete;
 
     // Starts program with arguments. marks: what the office's command line
-    // names (process_proof.h). False with *error set when it cannot start.
+    // names (process_proof.h); extra: "NAME=value" entries that replace the
+    // inherited ones (the office's TMPDIR). False with *error set when it
+    // cannot start.
     bool start(const QString &program, const QStringList &arguments, const QString &logFile, bool userLocale,
-               const QStringList &marks, QString *error);
+               const QStringList &marks, const QList<QByteArray> &extra, QString *error);
     long long pid() const { return m_pid; }
     // Whether the process is still there (reaps it when it has ended).
     bool running();
@@ -44,6 +46,8 @@ public:
 
     // The environment the office starts with (from environ).
     static QList<QByteArray> environmentFor(const QList<QByteArray> &inherited, bool userLocale);
+    // entries with those of extra put in place of the ones of the same name.
+    static QList<QByteArray> withEntries(QList<QByteArray> entries, const QList<QByteArray> &extra);
 
 private:
     long long m_pid = 0;

@@ -62,7 +62,9 @@ TEST(XlsBook, RowsWrittenIntoAStoredBookReadBack)
         cells[5].text = QStringLiteral("同じ");
     };
     book->setRows(std::move(rows));
-    *stream = book->serialize();
+    auto written = book->serialize();
+    ASSERT_TRUE(written.ok()) << qPrintable(written.failure().detail);
+    *stream = std::move(written.value());
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.xls"));

@@ -389,8 +389,8 @@ TEST_F(Workbooks, SpecificationBookIsReusedKeepingTheUsersCells)
                    QStringLiteral("単価")},
                   {QStringLiteral("品名2"), QStringLiteral("仕様0002"), QStringLiteral("メーカー"), QStringLiteral("棚A"),
                    QStringLiteral("100")}};
-    int hidden = 0;
-    SpecWorkbook spec(w.d, *w.office, {[&](const QString &) { ++hidden; }, [&] { --hidden; }});
+    RecordingProgress progress;
+    SpecWorkbook spec(w.d, *w.office, &progress);
     spec.setShowResult(false);
     ASSERT_EQ(spec.run(2, card), SpecWorkbook::Outcome::Written) << w.messages.last().text.toStdString();
     const QString path = specWorkbookPath(w.data, QStringLiteral("0002"));
@@ -414,7 +414,8 @@ TEST_F(Workbooks, SpecificationBookIsReusedKeepingTheUsersCells)
     EXPECT_EQ(s.format(6, 4).value().interiorColor, 16777184);
     EXPECT_TRUE(s.hasBorder(Range::of(6, 2, 37, 5), excel::Border::InsideHorizontal).value());
     EXPECT_NEAR(s.rowHeight(20).value(), 20, 0.05);
-    EXPECT_EQ(hidden, 0);
+    EXPECT_EQ(progress.steps.front(), spec_text::writingStep());
+    EXPECT_TRUE(progress.steps.contains(spec_text::storingStep()));
 }
 
 TEST_F(Workbooks, SpecificationBookRefusesUnregisteredItemsAndItemNumbersThatAreNoFileName)
@@ -490,9 +491,8 @@ TEST_F(Monthly, TransfersTotalsByMonthSlotAndStopsAtAnUnknownItem)
         {QStringLiteral("2026/04"), QStringLiteral("NONE"), QStringLiteral("1"), QStringLiteral("1")},    // row 14
         {QStringLiteral("2026/07"), QStringLiteral("A-1"), QStringLiteral("99"), QStringLiteral("1")},    // row 16
     });
-    std::vector<QString> captions;
-    bool hidden = false;
-    MonthlyImport run(w.d, *w.office, {[&](const QString &c) { captions.push_back(c); }, [&] { hidden = true; }});
+    RecordingProgress progress;
+    MonthlyImport run(w.d, *w.office, &progress);
     EXPECT_EQ(run.run(), MonthlyImport::Outcome::Completed);
 
     const LedgerRecord r1 = w.record(1);
@@ -519,10 +519,7 @@ TEST_F(Monthly, TransfersTotalsByMonthSlotAndStopsAtAnUnknownItem)
     EXPECT_EQ(w.messages.last().title, "確認");
     EXPECT_TRUE(w.messages.last().text.startsWith(monthly_text::done() + "\r"));
     EXPECT_TRUE(w.messages.last().text.contains("14"));
-    ASSERT_FALSE(captions.empty());
-    EXPECT_EQ(captions.front(), "入出庫取込中");
-    EXPECT_EQ(captions.back(), "Excel出力中");
-    EXPECT_TRUE(hidden);
+    EXPECT_EQ(progress.steps, QStringList({monthly_text::readingStep(), monthly_text::transferStep()}));
     EXPECT_FALSE(w.pointer.busy());
 }
 

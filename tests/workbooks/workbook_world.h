@@ -5,6 +5,7 @@
 
 #include "excel/libreoffice.h"
 #include "excel/create_from_template.h"
+#include "excel/work_thread.h"
 #include "import/ledger_book.h"
 #include "scripted_messages.h"
 #include "storage/dolvb.h"
@@ -58,6 +59,23 @@ inline LedgerRecord recordOf(const Item &it)
     }
     return r;
 }
+
+// What workbook work reported as its steps and counts.
+struct RecordingProgress : excel::Progress {
+    QStringList steps;
+    int done = 0, total = 0;
+    bool stop = false;
+    void step(const QString &what) override
+    {
+        if (steps.isEmpty() || steps.back() != what) steps << what;
+    }
+    void count(int d, int t) override
+    {
+        done = d;
+        total = t;
+    }
+    bool cancelled() const override { return stop; }
+};
 
 struct WorkbookWorld {
     QTemporaryDir tmp;
