@@ -228,6 +228,28 @@ Status LedgerOutput::writeThroughOffice(const std::vector<LedgerRecord> &records
     return s;
 }
 
+Status LedgerOutput::writePrototypes(const QString &path, size_t sheets, const QDate &today)
+{
+    auto book = excel::CreateFromTemplate(m_office, m_d.clientFolder, path, excel::TemplateUse::Replace);
+    if (!book.ok()) return book.failure();
+    // One item of every warning and content, one after the other.
+    Status s = writeBook(*book.value(), sheets, today, [](size_t) {
+        SheetItems items;
+        items.count = prototypeItems();
+        items.fill = [](int row, Block &piece) {
+            for (int r = 0; r < piece.rows(); ++r) {
+                const CellValue v = prototypeValue((row + r) / 2);
+                for (int c = 0; c < piece.columns(); ++c) piece.at(r, c) = v;
+            }
+        };
+        items.warning = [](int item) { return StockWarning(prototypeWarning(item)); };
+        return items;
+    });
+    if (s) s = book.value()->storeAsXls(path);
+    Status closed = book.value()->close();
+    return s ? closed : s;
+}
+
 Status LedgerOutput::writeDirect(const std::vector<LedgerRecord> &records, const QDate &today, const QString &path,
                                  bool &rebuilt)
 {
@@ -237,27 +259,7 @@ Status LedgerOutput::writeDirect(const std::vector<LedgerRecord> &records, const
     if (!work.isValid()) return {};
     const QString stored = work.filePath(QStringLiteral("book.xls"));
     const size_t sheets = sheetsFor(records.size());
-    {
-        auto book = excel::CreateFromTemplate(m_office, m_d.clientFolder, stored, excel::TemplateUse::Replace);
-        if (!book.ok()) return book.failure();
-        // One item of every warning and content, one after the other.
-        Status s = writeBook(*book.value(), sheets, today, [](size_t) {
-            SheetItems items;
-            items.count = prototypeItems();
-            items.fill = [](int row, Block &piece) {
-                for (int r = 0; r < piece.rows(); ++r) {
-                    const CellValue v = prototypeValue((row + r) / 2);
-                    for (int c = 0; c < piece.columns(); ++c) piece.at(r, c) = v;
-                }
-            };
-            items.warning = [](int item) { return StockWarning(prototypeWarning(item)); };
-            return items;
-        });
-        if (s) s = book.value()->storeAsXls(stored);
-        Status closed = book.value()->close();
-        if (!s) return s;
-        if (!closed) return closed;
-    }
+    if (Status s = writePrototypes(stored, sheets, today); !s) return s;
 
     QByteArray bytes;
     if (!readWholeFile(stored, bytes)) return {};

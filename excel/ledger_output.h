@@ -99,6 +99,10 @@ public:
     // through the office, as they do when the stored book cannot be read.
     void setWriteThroughOffice(bool office) { m_throughOffice = office; }
     int itemsWritten() const { return m_written; }
+    // The stored-book writer's first step: the office writes the titles and
+    // the formatted sample items (ledger_prototypes.h) of `sheets` sheets and
+    // stores that book at path.
+    excel::Status writePrototypes(const QString &path, size_t sheets, const QDate &today);
     QString lastPath() const { return m_path; }
 
 private:

@@ -18,6 +18,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 namespace kpv::excel {
 
 class SofficeProcess {
@@ -33,6 +35,7 @@ public:
     // cannot start.
     bool start(const QString &program, const QStringList &arguments, const QString &logFile, bool userLocale,
                const QStringList &marks, const QList<QByteArray> &extra, QString *error);
+    // The launcher's number (0: none); may be read from any thread.
     long long pid() const { return m_pid; }
     // Whether the process is still there (reaps it when it has ended).
     bool running();
@@ -50,7 +53,7 @@ public:
     static QList<QByteArray> withEntries(QList<QByteArray> entries, const QList<QByteArray> &extra);
 
 private:
-    long long m_pid = 0;
+    std::atomic<long long> m_pid{0};
     bool m_child = false;
     QStringList m_marks;
 };

@@ -86,7 +86,11 @@ void Job::changed(std::unique_lock<std::mutex> &lock)
 
 // ---------------------------------------------------------------------------
 
-WorkThread::WorkThread(std::function<void()> breakOff, int graceMs) : m_breakOff(std::move(breakOff)), m_graceMs(graceMs) {}
+WorkThread::WorkThread(std::function<void()> breakOff, int graceMs) : m_s(std::make_shared<Shared>())
+{
+    m_s->breakOff = std::move(breakOff);
+    m_s->graceMs = graceMs;
+}
 
 WorkThread::~WorkThread()
 {
@@ -97,15 +101,15 @@ std::shared_ptr<Job> WorkThread::post(const QString &firstStep, std::function<vo
 {
     auto job = std::make_shared<Job>(firstStep);
     {
-        std::lock_guard lock(m_mutex);
-        if (!m_stopping) {
-            m_queue.push_back({job, std::move(work)});
+        std::lock_guard lock(m_s->mutex);
+        if (!m_s->stopping) {
+            m_s->queue.push_back({job, std::move(work)});
             if (!m_thread.joinable()) {
-                m_running = true;
-                m_thread = std::thread([this] { run(); });
-                m_id = m_thread.get_id();
+                m_s->running = true;
+                m_thread = std::thread([s = m_s] { run(s); });
+                m_s->id = m_thread.get_id();
             }
-            m_wake.notify_all();
+            m_s->wake.notify_all();
             return job;
         }
     }
@@ -115,17 +119,17 @@ std::shared_ptr<Job> WorkThread::post(const QString &firstStep, std::function<vo
     return job;
 }
 
-void WorkThread::run()
+void WorkThread::run(const std::shared_ptr<Shared> &s)
 {
     for (;;) {
         Entry entry;
         {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [&] { return m_stopping || !m_queue.empty(); });
-            if (m_queue.empty()) break;
-            entry = std::move(m_queue.front());
-            m_queue.pop_front();
-            m_current = entry.job;
+            std::unique_lock lock(s->mutex);
+            s->wake.wait(lock, [&] { return s->stopping || !s->queue.empty(); });
+            if (s->queue.empty()) break;
+            entry = std::move(s->queue.front());
+            s->queue.pop_front();
+            s->current = entry.job;
         }
         entry.job->markStarted();
         if (!entry.job->cancelled()) {
@@ -137,16 +141,17 @@ void WorkThread::run()
                 qWarning("office work failed");
             }
         }
+        entry.work = nullptr; // what it captured goes before the job is seen to end
         {
-            std::lock_guard lock(m_mutex);
-            m_current.reset();
-            if (m_breakAfterGrace == entry.job) m_breakAfterGrace.reset();
+            std::lock_guard lock(s->mutex);
+            s->current.reset();
+            if (s->breakAfterGrace == entry.job) s->breakAfterGrace.reset();
         }
         entry.job->markFinished();
     }
-    std::lock_guard lock(m_mutex);
-    m_running = false;
-    m_ended.notify_all();
+    std::lock_guard lock(s->mutex);
+    s->running = false;
+    s->ended.notify_all();
 }
 
 void WorkThread::cancel(const std::shared_ptr<Job> &job)
@@ -155,36 +160,36 @@ void WorkThread::cancel(const std::shared_ptr<Job> &job)
     job->markCancelled();
     bool dropped = false;
     {
-        std::lock_guard lock(m_mutex);
-        for (auto it = m_queue.begin(); it != m_queue.end(); ++it)
+        std::lock_guard lock(m_s->mutex);
+        for (auto it = m_s->queue.begin(); it != m_s->queue.end(); ++it)
             if (it->job == job) {
-                m_queue.erase(it);
+                m_s->queue.erase(it);
                 dropped = true;
                 break;
             }
-        if (!dropped && m_current == job) {
-            m_breakAfterGrace = job;
-            m_graceEnds = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_graceMs);
-            if (!m_overseer.joinable()) m_overseer = std::thread([this] { oversee(); });
-            m_overseerWake.notify_all();
+        if (!dropped && m_s->current == job) {
+            m_s->breakAfterGrace = job;
+            m_s->graceEnds = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_s->graceMs);
+            if (!m_overseer.joinable()) m_overseer = std::thread([s = m_s] { oversee(s); });
+            m_s->overseerWake.notify_all();
         }
     }
     if (dropped) job->markFinished();
 }
 
-void WorkThread::oversee()
+void WorkThread::oversee(const std::shared_ptr<Shared> &s)
 {
-    std::unique_lock lock(m_mutex);
-    while (!m_stopping) {
-        if (!m_breakAfterGrace) {
-            m_overseerWake.wait(lock);
+    std::unique_lock lock(s->mutex);
+    while (!s->stopping) {
+        if (!s->breakAfterGrace) {
+            s->overseerWake.wait(lock);
             continue;
         }
-        if (m_overseerWake.wait_until(lock, m_graceEnds) != std::cv_status::timeout) continue;
-        if (m_breakAfterGrace && m_breakAfterGrace == m_current && std::chrono::steady_clock::now() >= m_graceEnds) {
-            m_breakAfterGrace.reset();
+        if (s->overseerWake.wait_until(lock, s->graceEnds) != std::cv_status::timeout) continue;
+        if (s->breakAfterGrace && s->breakAfterGrace == s->current && std::chrono::steady_clock::now() >= s->graceEnds) {
+            s->breakAfterGrace.reset();
             lock.unlock();
-            if (m_breakOff) m_breakOff();
+            if (s->breakOff) s->breakOff();
             lock.lock();
         }
     }
@@ -195,16 +200,13 @@ bool WorkThread::stop(int timeoutMs)
     std::shared_ptr<Job> running;
     std::deque<Entry> dropped;
     {
-        std::lock_guard lock(m_mutex);
-        if (!m_thread.joinable() && !m_overseer.joinable()) {
-            m_stopping = true;
-            return true;
-        }
-        m_stopping = true;
-        dropped.swap(m_queue);
-        running = m_current;
-        m_wake.notify_all();
-        m_overseerWake.notify_all();
+        std::lock_guard lock(m_s->mutex);
+        m_s->stopping = true;
+        if (!m_thread.joinable() && !m_overseer.joinable()) return true;
+        dropped.swap(m_s->queue);
+        running = m_s->current;
+        m_s->wake.notify_all();
+        m_s->overseerWake.notify_all();
     }
     for (Entry &e : dropped) {
         e.job->markCancelled();
@@ -212,13 +214,13 @@ bool WorkThread::stop(int timeoutMs)
     }
     if (running) {
         running->markCancelled();
-        if (m_breakOff) m_breakOff();
+        if (m_s->breakOff) m_s->breakOff();
     }
     if (m_overseer.joinable()) m_overseer.join();
     bool ended = true;
     {
-        std::unique_lock lock(m_mutex);
-        ended = m_ended.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !m_running; });
+        std::unique_lock lock(m_s->mutex);
+        ended = m_s->ended.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !m_s->running; });
     }
     if (m_thread.joinable()) {
         if (ended) {
@@ -233,33 +235,38 @@ bool WorkThread::stop(int timeoutMs)
 
 bool WorkThread::onThread() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_thread.joinable() && std::this_thread::get_id() == m_id;
+    std::lock_guard lock(m_s->mutex);
+    return m_s->running && std::this_thread::get_id() == m_s->id;
 }
 
 bool WorkThread::currentCancelled() const
 {
     std::shared_ptr<Job> job;
     {
-        std::lock_guard lock(m_mutex);
-        if (!m_thread.joinable() || std::this_thread::get_id() != m_id) return false;
-        job = m_current;
+        std::lock_guard lock(m_s->mutex);
+        if (!m_s->running || std::this_thread::get_id() != m_s->id) return false;
+        job = m_s->current;
     }
     return job && job->cancelled();
 }
 
 std::shared_ptr<Job> WorkThread::current() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_current;
+    std::lock_guard lock(m_s->mutex);
+    return m_s->current;
 }
 
 QString WorkThread::stepShownFor(const std::shared_ptr<Job> &job) const
 {
     const Job::State own = job->state();
     if (own.started || own.finished) return own.step;
-    const std::shared_ptr<Job> running = current();
-    return running ? running->state().step : own.step;
+    std::shared_ptr<Job> ahead;
+    {
+        std::lock_guard lock(m_s->mutex);
+        ahead = m_s->current;
+        if (!ahead && !m_s->queue.empty() && m_s->queue.front().job != job) ahead = m_s->queue.front().job;
+    }
+    return ahead ? ahead->state().step : own.step;
 }
 
 } // namespace kpv::excel

@@ -130,25 +130,30 @@ private:
         std::shared_ptr<Job> job;
         std::function<void(Progress &)> work;
     };
-    void run();
-    void oversee();
+    // Everything the threads use, shared with them: a thread left to end on
+    // its own (stop's bound passed) never touches a destroyed object.
+    struct Shared {
+        std::function<void()> breakOff;
+        int graceMs = 0;
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::condition_variable ended;
+        std::deque<Entry> queue;
+        std::shared_ptr<Job> current;
+        bool stopping = false;
+        bool running = false; // the thread runs (or ran and has not returned)
+        std::thread::id id;
+        // The grace period of a cancel: the overseer breaks off a job that
+        // is still running when it ends.
+        std::shared_ptr<Job> breakAfterGrace;
+        std::chrono::steady_clock::time_point graceEnds;
+        std::condition_variable overseerWake;
+    };
+    static void run(const std::shared_ptr<Shared> &s);
+    static void oversee(const std::shared_ptr<Shared> &s);
 
-    std::function<void()> m_breakOff;
-    const int m_graceMs;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_ended;
-    std::deque<Entry> m_queue;
-    std::shared_ptr<Job> m_current;
-    bool m_stopping = false;
-    bool m_running = false; // the thread runs (or ran and has not returned)
-    std::thread::id m_id;
+    std::shared_ptr<Shared> m_s;
     std::thread m_thread;
-    // The grace period of a cancel: the overseer breaks off a job that is
-    // still running when it ends.
-    std::shared_ptr<Job> m_breakAfterGrace;
-    std::chrono::steady_clock::time_point m_graceEnds;
-    std::condition_variable m_overseerWake;
     std::thread m_overseer;
 };
 

@@ -118,7 +118,7 @@ void ProgressWindow::refresh()
     if (s.total > 0 && !s.cancelled) {
         if (bar->maximum() != s.total) bar->setRange(0, s.total);
         bar->setValue(std::min(s.done, s.total));
-        const QLocale c = QLocale::c();
+        const QLocale c(QLocale::Japanese, QLocale::Japan);
         showValue(countLabel, QStringLiteral("%1 / %2 件").arg(c.toString(s.done), c.toString(s.total)));
     } else {
         bar->setRange(0, 0);

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QThread>
 #include <deque>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct RecordedMessage {
     QString title;
     QString text;
     bool answer = false; // for Ask: what was answered
+    QThread *thread = nullptr; // the thread it was shown on
 };
 
 class ScriptedMessages : public Messages {
@@ -35,12 +37,12 @@ public:
             yes = m_answers.front();
             m_answers.pop_front();
         }
-        m_log.push_back({RecordedMessage::Ask, title, text, yes});
+        m_log.push_back({RecordedMessage::Ask, title, text, yes, QThread::currentThread()});
         return yes;
     }
     void tell(const QString &title, const QString &text) override
     {
-        m_log.push_back({RecordedMessage::Tell, title, text, false});
+        m_log.push_back({RecordedMessage::Tell, title, text, false, QThread::currentThread()});
     }
 
     const std::vector<RecordedMessage> &log() const { return m_log; }

@@ -3,6 +3,7 @@
 // folder with its workbook folders, scripted message boxes and the suite's
 // shared office.
 
+#include "excel/window_thread.h"
 #include "excel/libreoffice.h"
 #include "excel/create_from_template.h"
 #include "excel/work_thread.h"
@@ -81,8 +82,11 @@ struct WorkbookWorld {
     QTemporaryDir tmp;
     QString client, data;
     ScriptedMessages messages;
+    // Workbook work runs on the office's thread: its messages reach the
+    // script on the window thread, as in the program.
+    excel::WindowThreadMessages windowMessages{messages};
     RecordingBusyPointer pointer;
-    Dolvb d{messages, pointer};
+    Dolvb d{windowMessages, pointer};
     std::unique_ptr<excel::LibreOffice> office;
 
     WorkbookWorld()
