@@ -216,7 +216,21 @@ void setDefaultFonts(const Reference<css::frame::XModel> &model, bool newBook)
     const OUString asian = ou(QStringLiteral("ＭＳ Ｐゴシック"));
     OUString current;
     def->getPropertyValue(name("CharFontNameAsian")) >>= current;
-    if (current != asian) def->setPropertyValue(name("CharFontNameAsian"), any(asian));
+    if (current != asian) {
+        // Without this, the change refits every row of a large book (seconds
+        // for a full ledger); the heights stored in the book stay as they are.
+        Reference<css::beans::XPropertySet> doc(model, UNO_QUERY_THROW);
+        bool adjust = false;
+        doc->getPropertyValue(name("IsAdjustHeightEnabled")) >>= adjust;
+        if (adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(false));
+        try {
+            def->setPropertyValue(name("CharFontNameAsian"), any(asian));
+        } catch (...) {
+            if (adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(true));
+            throw;
+        }
+        if (adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(true));
+    }
     if (newBook) {
         def->setPropertyValue(name("CharFontName"), any(name("Arial")));
         def->setPropertyValue(name("CharHeight"), any(11.0f));
