@@ -29,6 +29,13 @@ std::string templateBytes()
 
 QString longName(int i) { return QStringLiteral("六角ボルト　ステンレス製　品番%1").arg(i); }
 
+// The compound file with its rebuilt stream, written to path.
+bool writeTo(CompoundFile &file, const QString &path)
+{
+    QSaveFile out(path);
+    return out.open(QIODevice::WriteOnly) && file.write(out) && out.commit();
+}
+
 } // namespace
 
 TEST(XlsBook, RowsWrittenIntoAStoredBookReadBack)
@@ -68,10 +75,7 @@ TEST(XlsBook, RowsWrittenIntoAStoredBookReadBack)
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.xls"));
-    QSaveFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file->write(out));
-    ASSERT_TRUE(out.commit());
+    ASSERT_TRUE(writeTo(*file, path));
 
     kpv::testing::XlsReader xls(path);
     ASSERT_TRUE(xls.ok());
@@ -161,10 +165,7 @@ TEST(XlsBook, RowsColumnsAndStringsBeyondTheFormatAreRefused)
     *file->stream(u"Workbook") = std::move(full.value());
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("full.xls"));
-    QSaveFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file->write(out));
-    ASSERT_TRUE(out.commit());
+    ASSERT_TRUE(writeTo(*file, path));
     kpv::testing::XlsReader xls(path);
     ASSERT_TRUE(xls.ok());
     EXPECT_EQ(xls.rows(), unsigned(kMaxRows));

@@ -50,6 +50,17 @@ QStringList luFolders(const QString &folder, const QList<pid_t> &pids)
     return out;
 }
 
+// Counts the ticks of a timer on the window thread.
+struct Ticker {
+    int ticks = 0;
+    QTimer timer;
+    Ticker()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] { ++ticks; });
+        timer.start(20);
+    }
+};
+
 ui::ProgressWindow *progressWindow()
 {
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -110,10 +121,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(::kill(-pid, SIGSTOP), 0);
 
-        int ticks = 0;
-        QTimer ticker;
-        connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
-        ticker.start(20);
+        Ticker ticker;
         QElapsedTimer clock;
         clock.start();
         Cancel cancel;
@@ -124,10 +132,10 @@ private slots:
             office->createNew();
         });
         const qint64 waited = clock.elapsed() - cancel.at;
-        ticker.stop();
+        ticker.timer.stop();
         QVERIFY2(cancel.at > 0, "the progress window was shown");
         QCOMPARE(cancel.shownStep, kStarting); // the work waits for the office's start, and says so
-        QVERIFY2(ticks >= 40, qPrintable(QStringLiteral("%1 ticks").arg(ticks)));
+        QVERIFY2(ticker.ticks >= 40, qPrintable(QStringLiteral("%1 ticks").arg(ticker.ticks)));
         QVERIFY2(waited < 4000, qPrintable(QStringLiteral("%1 ms after 中止").arg(waited)));
         QVERIFY2(!ran, "the work waiting for the start is dropped");
 
@@ -190,10 +198,7 @@ private slots:
         QCOMPARE(luFolders(QStringLiteral("/tmp"), members), QStringList());
         QCOMPARE(::kill(-pid, SIGSTOP), 0);
 
-        int ticks = 0;
-        QTimer ticker;
-        connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
-        ticker.start(20);
+        Ticker ticker;
         QElapsedTimer clock;
         clock.start();
         Cancel cancel;
@@ -202,10 +207,10 @@ private slots:
         ui::runOfficeWork(nullptr, *office, QStringLiteral("テスト"), QStringLiteral("書き込んでいます"),
                           [&](Progress &) { result = book.value()->firstSheet().setCell(2, 2, QStringLiteral("x")); });
         const qint64 waited = clock.elapsed() - cancel.at;
-        ticker.stop();
+        ticker.timer.stop();
         QVERIFY(cancel.at > 0);
         QCOMPARE(cancel.shownStep, QStringLiteral("書き込んでいます"));
-        QVERIFY2(ticks >= 30, qPrintable(QStringLiteral("%1 ticks").arg(ticks)));
+        QVERIFY2(ticker.ticks >= 30, qPrintable(QStringLiteral("%1 ticks").arg(ticker.ticks)));
         QVERIFY2(waited < 1500 + 3000, qPrintable(QStringLiteral("%1 ms after 中止").arg(waited)));
         QCOMPARE(result.kind(), FailureKind::Cancelled);
         // A headless office holds none of the user's books: it was ended.
