@@ -99,7 +99,13 @@ void ProgressWindow::runUntilFinished()
     QApplication::setOverrideCursor(Qt::BusyCursor);
     m_busyShown = true;
     m_timer->start();
-    if (parentWidget()) move(parentWidget()->window()->geometry().center() - rect().center());
+    if (parentWidget()) {
+        // Below the middle of the screen it belongs to, where the screen's
+        // own progress notice (in the middle) stays in sight.
+        adjustSize();
+        const QRect owner = parentWidget()->window()->geometry();
+        move(owner.center().x() - width() / 2, owner.center().y() + 60);
+    }
     exec();
     m_timer->stop();
     QApplication::restoreOverrideCursor();
