@@ -6,7 +6,7 @@ cmake_minimum_required(VERSION 3.25)
 # (example and screenshot makers) may use anything.
 set(allowed_storage  storage)
 set(allowed_excel    storage excel)
-set(allowed_ui       storage ui)
+set(allowed_ui       storage excel ui)
 set(allowed_search   storage ui search)
 set(allowed_menu     storage excel ui menu)
 set(allowed_ledger   storage excel ui search ledger)

@@ -30,6 +30,12 @@ FailureMessage MessageForFailure(FailureKind kind)
     case FailureKind::WriteFailed:
         return {outputTitle, QStringLiteral("Excelファイルを保存できませんでした。\r"
                                             "出力先のディスクの空き容量と状態を確認してください。　")};
+    case FailureKind::NoAnswer:
+        return {outputTitle, QStringLiteral("Excelが応答しません。　\r"
+                                            "開かれているブックを守るため、Excelは終了させていません。\r"
+                                            "Excelの画面を確認してから、もう一度操作して下さい。　")};
+    case FailureKind::Cancelled:
+        return {};
     case FailureKind::OutsideSheet: // a caller's fault: the general message
     case FailureKind::Other:
         break;
@@ -40,6 +46,7 @@ FailureMessage MessageForFailure(FailureKind kind)
 
 void ReportExcelFailure(Messages &messages, const Failure &failure)
 {
+    if (failure.kind == FailureKind::Cancelled) return; // the user stopped it and knows
     const FailureMessage m = MessageForFailure(failure.kind);
     messages.tell(m.title, m.text);
 }

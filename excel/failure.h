@@ -20,7 +20,8 @@ struct FailureMessage {
 // The title and text shown for a failure kind.
 FailureMessage MessageForFailure(FailureKind kind);
 
-// Shows the message of the failure in one box with the OK button.
+// Shows the message of the failure in one box with the OK button (nothing
+// for Cancelled: the user stopped the work).
 void ReportExcelFailure(Messages &messages, const Failure &failure);
 inline void ReportExcelFailure(Messages &messages, const Status &status)
 {

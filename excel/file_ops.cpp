@@ -30,6 +30,45 @@ std::filesystem::path fsPath(const QString &path)
 
 } // namespace
 
+BookBackup::BookBackup(QString path) : m_path(std::move(path))
+{
+    if (!QFileInfo::exists(m_path)) return;
+    const QFileInfo info(m_path);
+    m_copy = info.absolutePath() + QStringLiteral("/.~kpv-backup.") + info.fileName();
+    std::error_code ec;
+    std::filesystem::copy_file(fsPath(m_path), fsPath(m_copy), std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+        std::filesystem::remove(fsPath(m_copy), ec);
+        m_ok = false;
+        m_done = true;
+    }
+}
+
+BookBackup::~BookBackup()
+{
+    discard();
+}
+
+void BookBackup::restore()
+{
+    if (m_done) return;
+    m_done = true;
+    std::error_code ec;
+    if (m_copy.isEmpty()) {
+        std::filesystem::remove(fsPath(m_path), ec); // whatever was begun of a new book
+        return;
+    }
+    std::filesystem::rename(fsPath(m_copy), fsPath(m_path), ec);
+}
+
+void BookBackup::discard()
+{
+    if (m_done) return;
+    m_done = true;
+    std::error_code ec;
+    if (!m_copy.isEmpty()) std::filesystem::remove(fsPath(m_copy), ec);
+}
+
 Status CopyTemplateFile(const QString &templatePath, const QString &target)
 {
     const QFileInfo source(templatePath);

@@ -18,6 +18,28 @@ Status CopyTemplateFile(const QString &templatePath, const QString &target);
 // InUse when an existing file cannot be opened for writing.
 Status CheckWritable(const QString &path);
 
+// The book stored at path, kept as a copy beside it (a hidden file in the
+// same folder) while another program replaces it: restore() puts it back in
+// one step (or removes what was written when there was no book before),
+// discard() drops the copy. Dropped with the object when neither was called.
+class BookBackup {
+public:
+    explicit BookBackup(QString path);
+    ~BookBackup();
+    BookBackup(const BookBackup &) = delete;
+    BookBackup &operator=(const BookBackup &) = delete;
+
+    bool ok() const { return m_ok; } // false: the copy could not be made
+    void restore();
+    void discard();
+
+private:
+    QString m_path;
+    QString m_copy;   // empty when there was no book
+    bool m_ok = true;
+    bool m_done = false;
+};
+
 // Who holds the lock file ".~lock.<name>#" beside a workbook.
 enum class LockHolder {
     None,      // no lock file

@@ -3,6 +3,7 @@
 #include "excel/create_from_template.h"
 #include "excel/compound_file.h"
 #include "excel/failure.h"
+#include "excel/ledger_prototypes.h"
 #include "excel/xls_book.h"
 #include "excel/import_books.h"
 #include "storage/list_format.h"
@@ -171,20 +172,13 @@ LedgerOutput::Outcome LedgerOutput::run(const std::vector<int> *recordNos, const
         return Outcome::Cancelled;
 
     BusyGuard busy(m_d.pointer());
-    if (m_notice.show) m_notice.show(ledger_output_text::progressCaption());
-    struct Hide {
-        const Notice &n;
-        ~Hide()
-        {
-            if (n.hide) n.hide();
-        }
-    } hide{m_notice};
-
+    m_progress->step(ledger_output_text::makingStep());
     bool rebuilt = false;
     Status s = m_throughOffice ? Status() : writeDirect(records, today, path, rebuilt);
     if (s && !rebuilt) s = writeThroughOffice(records, today, path);
     if (s) m_path = path;
     if (s && m_show) {
+        m_progress->step(ledger_output_text::showingStep());
         auto book = m_office.bind(path, excel::Spreadsheet::Access::Write);
         if (!book.ok()) s = book.failure();
         if (s) s = book.value()->setApplicationVisible(true);
@@ -193,45 +187,13 @@ LedgerOutput::Outcome LedgerOutput::run(const std::vector<int> *recordNos, const
     }
     if (!s) {
         excel::ReportExcelFailure(m_d.messages(), s);
-        return Outcome::Failed;
+        return s.kind() == excel::FailureKind::Cancelled ? Outcome::Cancelled : Outcome::Failed;
     }
     m_written = int(records.size());
     return Outcome::Written;
 }
 
 namespace {
-
-// The kinds of cell content that the office formats apart: the font of a
-// text follows its script.
-enum Content { Empty, Number, WeakText, LatinText, AsianText, kContents };
-constexpr int kWarnings = 3; // StockWarning None, BelowProper, Zero
-// The formatted items, a group per warning with a plain item after each, so
-// that no item sampled touches one of another warning.
-constexpr int kGroup = kContents + 1;
-constexpr int kPrototypes = kWarnings * kGroup;
-int prototypeItem(int warning, Content c) { return warning * kGroup + int(c); }
-
-Content contentOf(const CellValue &v)
-{
-    if (v.isEmpty()) return Empty;
-    if (v.isNumber()) return Number;
-    switch (excel::leadingScript(v.text())) {
-    case excel::TextScript::Weak: return WeakText;
-    case excel::TextScript::Asian: return AsianText;
-    default: return LatinText;
-    }
-}
-
-CellValue prototypeValue(Content c)
-{
-    switch (c) {
-    case Number: return CellValue::number(1);
-    case WeakText: return CellValue(QStringLiteral("…"));
-    case LatinText: return CellValue(QStringLiteral("A"));
-    case AsianText: return CellValue(QStringLiteral("あ"));
-    default: return CellValue();
-    }
-}
 
 // The sheet's share of the records.
 size_t sheetsFor(size_t items) { return (items + kItemsPerSheet - 1) / kItemsPerSheet; }
@@ -254,13 +216,38 @@ Status LedgerOutput::writeThroughOffice(const std::vector<LedgerRecord> &records
         items.warning = [&records, first](int item) { return stockWarning(records[first + size_t(item)]); };
         return items;
     });
-    if (s) s = book.value()->storeAsXls(path);
+    if (s) {
+        m_progress->step(ledger_output_text::storingStep());
+        s = book.value()->storeAsXls(path);
+    }
     if (!s || !m_show) {
         // A book not shown is closed; one that failed is closed unsaved.
         Status closed = book.value()->close();
         if (s) s = closed;
     }
     return s;
+}
+
+Status LedgerOutput::writePrototypes(const QString &path, size_t sheets, const QDate &today)
+{
+    auto book = excel::CreateFromTemplate(m_office, m_d.clientFolder, path, excel::TemplateUse::Replace);
+    if (!book.ok()) return book.failure();
+    // One item of every warning and content, one after the other.
+    Status s = writeBook(*book.value(), sheets, today, [](size_t) {
+        SheetItems items;
+        items.count = prototypeItems();
+        items.fill = [](int row, Block &piece) {
+            for (int r = 0; r < piece.rows(); ++r) {
+                const CellValue v = prototypeValue((row + r) / 2);
+                for (int c = 0; c < piece.columns(); ++c) piece.at(r, c) = v;
+            }
+        };
+        items.warning = [](int item) { return StockWarning(prototypeWarning(item)); };
+        return items;
+    });
+    if (s) s = book.value()->storeAsXls(path);
+    Status closed = book.value()->close();
+    return s ? closed : s;
 }
 
 Status LedgerOutput::writeDirect(const std::vector<LedgerRecord> &records, const QDate &today, const QString &path,
@@ -272,30 +259,7 @@ Status LedgerOutput::writeDirect(const std::vector<LedgerRecord> &records, const
     if (!work.isValid()) return {};
     const QString stored = work.filePath(QStringLiteral("book.xls"));
     const size_t sheets = sheetsFor(records.size());
-    {
-        auto book = excel::CreateFromTemplate(m_office, m_d.clientFolder, stored, excel::TemplateUse::Replace);
-        if (!book.ok()) return book.failure();
-        // One item of every warning and content, one after the other.
-        Status s = writeBook(*book.value(), sheets, today, [](size_t) {
-            SheetItems items;
-            items.count = kPrototypes;
-            items.fill = [](int row, Block &piece) {
-                for (int r = 0; r < piece.rows(); ++r) {
-                    const int pos = ((row + r) / 2) % kGroup;
-                    const CellValue v = pos < kContents ? prototypeValue(Content(pos)) : CellValue();
-                    for (int c = 0; c < piece.columns(); ++c) piece.at(r, c) = v;
-                }
-            };
-            items.warning = [](int item) {
-                return item % kGroup < kContents ? StockWarning(item / kGroup) : StockWarning::None;
-            };
-            return items;
-        });
-        if (s) s = book.value()->storeAsXls(stored);
-        Status closed = book.value()->close();
-        if (!s) return s;
-        if (!closed) return closed;
-    }
+    if (Status s = writePrototypes(stored, sheets, today); !s) return s;
 
     QByteArray bytes;
     if (!readWholeFile(stored, bytes)) return {};
@@ -308,6 +272,15 @@ Status LedgerOutput::writeDirect(const std::vector<LedgerRecord> &records, const
 
     const int firstRow = kLedgerFirstItemRow - 1; // 0-based
     const int firstCol = kFirstCol - 1;
+    // A newer office that formats the items otherwise than this writer
+    // expects gets the items to write itself.
+    for (size_t k = 0; k < sheets; ++k)
+        if (const auto problem = prototypeProblem(*xls, int(k), firstRow, firstCol, kColumns, kRateCol - 1)) {
+            qWarning("ledger workbook: the office's formats are not the expected ones (%s); the office writes the items",
+                     qPrintable(*problem));
+            return {};
+        }
+    const int total = int(records.size());
     for (size_t k = 0; k < sheets; ++k) {
         // The format of every warning, content, line and column.
         auto formats = std::make_shared<std::vector<std::uint16_t>>(size_t(kWarnings * kContents) * 2 * kColumns);
@@ -324,14 +297,16 @@ Status LedgerOutput::writeDirect(const std::vector<LedgerRecord> &records, const
         rows.sheet = int(k);
         rows.firstRow = firstRow;
         rows.count = count * 2;
-        rows.clearTo = firstRow + kPrototypes * 2;
+        rows.clearTo = firstRow + prototypeItems() * 2;
         rows.firstCol = firstCol;
         rows.columns = kColumns;
         rows.rowLike = [firstRow](int row) { return firstRow + (row - firstRow) % 2; };
         auto item = std::make_shared<Block>(2, kColumns);
-        rows.source = [&records, first, firstRow, formats, item](int row, std::vector<excel::XlsCell> &cells) {
+        rows.source = [this, &records, first, firstRow, formats, item, total](int row, std::vector<excel::XlsCell> &cells) {
             const int line = (row - firstRow) % 2;
-            const LedgerRecord &rec = records[first + size_t((row - firstRow) / 2)];
+            const size_t n = first + size_t((row - firstRow) / 2);
+            const LedgerRecord &rec = records[n];
+            if (line == 0 && n % 1000 == 0) m_progress->count(int(n), total);
             if (line == 0) {
                 *item = Block(2, kColumns);
                 putItemRow(rec, 1, *item, 0);
@@ -357,8 +332,16 @@ Status LedgerOutput::writeDirect(const std::vector<LedgerRecord> &records, const
         };
         xls->setRows(std::move(rows));
     }
-    *stream = xls->serialize();
+    m_progress->step(ledger_output_text::writingStep());
+    m_progress->count(0, total);
+    excel::Result<std::string> written = xls->serialize();
+    if (!written.ok()) return written.failure(); // beyond what the format holds: nothing is written
+    *stream = std::move(written.value());
+    m_progress->count(total, total);
 
+    m_progress->step(ledger_output_text::storingStep());
+    // Stopped before the book is in place: the earlier book stays as it was.
+    if (m_progress->cancelled()) return Status::fail(excel::FailureKind::Cancelled, QStringLiteral("cancelled"));
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return Status::fail(excel::FailureKind::InUse, QStringLiteral("cannot write: ") + path + QStringLiteral(": ")

@@ -27,12 +27,16 @@
 // one per day: a later output of the same day replaces it (a fresh template
 // copy) when the user agrees (the book may have been edited for an import);
 // "いいえ" writes nothing. A failure of the final write (a full disk, an I/O
-// error) is told as such, and the earlier book stays. The office makes the titles and the formats; the item rows are
-// written into the stored file here (see XlsBook), each cell with the format
-// the office gave a formatted cell of its kind. The book is stored to its
-// file and then opened and shown to the user. The ledger is only read.
+// error) is told as such, and the earlier book stays. The office makes the
+// titles and the formats; the item rows are written into the stored file
+// here (see XlsBook), each cell with the format the office gave a formatted
+// cell of its kind (ledger_prototypes.h: checked first; when the office's
+// formats are not what this writer expects, the items go through the office
+// instead). The book is stored to its file and then opened and shown to the
+// user. The ledger is only read.
 
 #include "excel/spreadsheet.h"
+#include "excel/work_thread.h"
 #include "storage/ledger_record.h"
 
 #include <QDate>
@@ -71,14 +75,11 @@ StockWarning stockWarning(const LedgerRecord &rec);
 class LedgerOutput {
 public:
     enum class Outcome { Written, NothingToWrite, Cancelled, Failed };
-    // The progress notice: shown with a caption, hidden at the end.
-    struct Notice {
-        std::function<void(const QString &caption)> show;
-        std::function<void()> hide;
-    };
 
-    LedgerOutput(Dolvb &d, excel::Spreadsheet &office, Notice notice = {})
-        : m_d(d), m_office(office), m_notice(std::move(notice))
+    // progress (may be null) hears what is being done and how far, and may
+    // cancel: the day's book is then the old one (or none), never half of one.
+    LedgerOutput(Dolvb &d, excel::Spreadsheet &office, excel::Progress *progress = nullptr)
+        : m_d(d), m_office(office), m_progress(progress ? progress : &m_quiet)
     {
     }
 
@@ -88,7 +89,8 @@ public:
     // recordNos: the narrowed list in its order (entries 0 are skipped);
     // nullptr writes records 1..count of the ledger. Failures are told to the
     // user with the spreadsheet messages; "nothing to write" too. Cancelled:
-    // the day's book exists and the user kept it.
+    // the day's book exists and the user kept it, or the user stopped the
+    // output (中止).
     Outcome run(const std::vector<int> *recordNos, const QDate &today = QDate::currentDate());
     // Whether the book is shown to the user at the end (tests and benchmarks
     // leave it hidden and close it).
@@ -97,6 +99,10 @@ public:
     // through the office, as they do when the stored book cannot be read.
     void setWriteThroughOffice(bool office) { m_throughOffice = office; }
     int itemsWritten() const { return m_written; }
+    // The stored-book writer's first step: the office writes the titles and
+    // the formatted sample items (ledger_prototypes.h) of `sheets` sheets and
+    // stores that book at path.
+    excel::Status writePrototypes(const QString &path, size_t sheets, const QDate &today);
     QString lastPath() const { return m_path; }
 
 private:
@@ -121,7 +127,8 @@ private:
 
     Dolvb &m_d;
     excel::Spreadsheet &m_office;
-    Notice m_notice;
+    excel::NoProgress m_quiet;
+    excel::Progress *m_progress;
     bool m_show = true;
     bool m_throughOffice = false;
     int m_written = 0;
@@ -133,6 +140,10 @@ namespace ledger_output_text {
 inline QString noRecordTitle() { return QStringLiteral("登録確認"); }
 inline QString noRecord() { return QStringLiteral("出力する在庫品がありません。　"); }
 inline QString progressCaption() { return QStringLiteral("Excel出力中"); }
+inline QString makingStep() { return QStringLiteral("在庫品台帳Excelの書式を作っています"); }
+inline QString writingStep() { return QStringLiteral("在庫品を書き込んでいます"); }
+inline QString storingStep() { return QStringLiteral("在庫品台帳Excelを保存しています"); }
+inline QString showingStep() { return QStringLiteral("在庫品台帳Excelを表示しています"); }
 inline QString replaceQuestion(const QString &path)
 {
     return path + QChar('\r') + QStringLiteral("　同じ日の在庫品台帳Excelが既にあります。") + QChar('\r')

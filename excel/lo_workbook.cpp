@@ -26,11 +26,14 @@ namespace kpv::excel {
 OpenDoc::~OpenDoc()
 {
     if (!closeAtRelease || shown || closed) return;
-    guarded(session.get(), "release", [&] {
-        Reference<css::util::XModifiable> modifiable(model, UNO_QUERY);
-        if (modifiable.is() && modifiable->isModified()) return;
-        Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true);
-    });
+    guarded(
+        session.get(), "release",
+        [&] {
+            Reference<css::util::XModifiable> modifiable(model, UNO_QUERY);
+            if (modifiable.is() && modifiable->isModified()) return;
+            Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true);
+        },
+        CallKind::Release);
 }
 
 LoWorkbook::~LoWorkbook()
@@ -43,6 +46,8 @@ LoWorkbook::~LoWorkbook()
 Status LoWorkbook::setScreenUpdating(bool on)
 {
     if (on == m_screenUpdating) return {};
+    // Turning it back on releases the document's controllers: also after a cancel.
+    const CallKind kind = on ? CallKind::Release : CallKind::Work;
     return guarded(m_session.get(), "setScreenUpdating", [&] {
         Reference<css::beans::XPropertySet> doc(m_model, UNO_QUERY_THROW);
         if (!on) {
@@ -65,7 +70,7 @@ Status LoWorkbook::setScreenUpdating(bool on)
             if (m_model->hasControllersLocked()) m_model->unlockControllers();
         }
         m_screenUpdating = on;
-    });
+    }, kind);
 }
 
 Status LoWorkbook::setEnableEvents(bool on)
@@ -142,6 +147,11 @@ Status LoWorkbook::storeInFormat(const QString &path, const QString &filterName)
     // A file that cannot be written is the in-use case; a store that fails
     // after that is a failed write (a full disk, an I/O error).
     if (Status w = CheckWritable(path); !w) return w;
+    // The book stored before is kept beside until the office has stored the
+    // new one: a store that fails or is broken off (中止, a killed office)
+    // puts it back, so the file is the old book or the new one, never half.
+    BookBackup backup(path);
+    if (!backup.ok()) return Status::fail(FailureKind::WriteFailed, QStringLiteral("no room to keep the old book: ") + path);
     Status s = guarded(m_session.get(), "storeAsXls", [&] {
         Reference<css::frame::XStorable> store(m_model, UNO_QUERY_THROW);
         Sequence<css::beans::PropertyValue> args(2);
@@ -149,25 +159,34 @@ Status LoWorkbook::storeInFormat(const QString &path, const QString &filterName)
         args.getArray()[1] = prop("Overwrite", any(true));
         store->storeAsURL(ou(units::fileUrl(path)), args);
     });
-    if (s) m_path = units::canonicalPath(path);
-    if (!s && s.kind() == FailureKind::InUse) return Status::fail(FailureKind::WriteFailed, s.failure().detail);
+    if (s) {
+        backup.discard();
+        m_path = units::canonicalPath(path);
+        return s;
+    }
+    backup.restore();
+    if (s.kind() == FailureKind::InUse) return Status::fail(FailureKind::WriteFailed, s.failure().detail);
     return s;
 }
 
 Status LoWorkbook::close()
 {
     if (!m_screenUpdating) setScreenUpdating(true);
-    return guarded(m_session.get(), "close", [&] {
-        Reference<css::util::XCloseable> c(m_model, UNO_QUERY_THROW);
-        c->close(true);
-        m_doc->closed = true;
-    });
+    return guarded(
+        m_session.get(), "close",
+        [&] {
+            Reference<css::util::XCloseable> c(m_model, UNO_QUERY_THROW);
+            c->close(true);
+            m_doc->closed = true;
+        },
+        CallKind::Release);
 }
 
 Status LoWorkbook::showWindow(bool visible, const char *what)
 {
     return guarded(m_session.get(), what, [&] {
         m_doc->shown = visible;
+        if (visible) m_session->handedToUser(); // from now on the office may hold the user's books
         Reference<css::frame::XController> controller = m_model->getCurrentController();
         if (!controller.is()) return;
         Reference<css::frame::XFrame> frame = controller->getFrame();
@@ -197,7 +216,21 @@ void setDefaultFonts(const Reference<css::frame::XModel> &model, bool newBook)
     const OUString asian = ou(QStringLiteral("ＭＳ Ｐゴシック"));
     OUString current;
     def->getPropertyValue(name("CharFontNameAsian")) >>= current;
-    if (current != asian) def->setPropertyValue(name("CharFontNameAsian"), any(asian));
+    if (current != asian) {
+        // Without this, the change refits every row of a large book (seconds
+        // for a full ledger); the heights stored in the book stay as they are.
+        Reference<css::beans::XPropertySet> doc(model, UNO_QUERY_THROW);
+        bool adjust = false;
+        doc->getPropertyValue(name("IsAdjustHeightEnabled")) >>= adjust;
+        if (adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(false));
+        try {
+            def->setPropertyValue(name("CharFontNameAsian"), any(asian));
+        } catch (...) {
+            if (adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(true));
+            throw;
+        }
+        if (adjust) doc->setPropertyValue(name("IsAdjustHeightEnabled"), any(true));
+    }
     if (newBook) {
         def->setPropertyValue(name("CharFontName"), any(name("Arial")));
         def->setPropertyValue(name("CharHeight"), any(11.0f));

@@ -179,6 +179,7 @@ bool MonthlyImport::openForEditing()
     excel::Status s;
     {
         BusyGuard busy(m_d.pointer());
+        m_progress->step(monthly_text::openingStep());
         auto book = m_office.bind(dailyBookPath(m_d.dataFolder), excel::Spreadsheet::Access::Write);
         if (!book.ok()) {
             s = book.failure();
@@ -199,16 +200,7 @@ MonthlyImport::Outcome MonthlyImport::run()
     excel::Block block;
     {
         BusyGuard busy(m_d.pointer());
-        if (m_notice.show) m_notice.show(monthly_text::importCaption());
-        struct Hide {
-            const Notice &n;
-            ~Hide()
-            {
-                if (n.show) n.show(monthly_text::outputCaption());
-                if (n.hide) n.hide();
-            }
-        } hide{m_notice};
-
+        m_progress->step(monthly_text::readingStep());
         import::ImportBook book(m_office, m_d.messages());
         switch (book.open(path)) {
         case import::ImportBook::Opened::Yes:
@@ -254,6 +246,9 @@ MonthlyImport::Outcome MonthlyImport::run()
             return Outcome::Refused;
         }
     }
+    // 中止 while the book was read: nothing is imported.
+    if (m_progress->cancelled()) return Outcome::Failed;
+    m_progress->step(monthly_text::transferStep());
     if (!transfer(block)) return Outcome::Failed;
     m_d.messages().tell(monthly_text::doneTitle(), monthly_text::done() + QChar('\r') + monthly_text::countsLine(m_report));
     return Outcome::Completed;

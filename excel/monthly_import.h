@@ -29,6 +29,7 @@
 // changed ledger then replaces the old one whole (the old ledger or the
 // new one, never a mix), or nothing is imported.
 
+#include "excel/work_thread.h"
 #include "storage/ledger_record.h"
 
 #include <QString>
@@ -78,14 +79,11 @@ struct MonthlyImportReport {
 class MonthlyImport {
 public:
     enum class Outcome { Completed, Refused, Failed };
-    // The progress notice: its caption while the import runs; hide at the end.
-    struct Notice {
-        std::function<void(const QString &caption)> show;
-        std::function<void()> hide;
-    };
 
-    MonthlyImport(Dolvb &d, excel::Spreadsheet &office, Notice notice = {})
-        : m_d(d), m_office(office), m_notice(std::move(notice))
+    // progress (may be null) hears what is being done and how far, and may
+    // cancel while the daily book is read: then nothing is imported.
+    MonthlyImport(Dolvb &d, excel::Spreadsheet &office, excel::Progress *progress = nullptr)
+        : m_d(d), m_office(office), m_progress(progress ? progress : &m_quiet)
     {
     }
 
@@ -108,7 +106,8 @@ private:
 
     Dolvb &m_d;
     excel::Spreadsheet &m_office;
-    Notice m_notice;
+    excel::NoProgress m_quiet;
+    excel::Progress *m_progress;
     MonthlyImportReport m_report;
     int m_lockTimeoutMs = 10000;
 };
@@ -116,6 +115,9 @@ private:
 namespace monthly_text {
 inline QString importCaption() { return QStringLiteral("入出庫取込中"); }
 inline QString outputCaption() { return QStringLiteral("Excel出力中"); }
+inline QString readingStep() { return QStringLiteral("日毎入出庫Excelを読み込んでいます"); }
+inline QString transferStep() { return QStringLiteral("台帳に転記しています"); }
+inline QString openingStep() { return QStringLiteral("日毎入出庫Excelを開いています"); }
 inline QString doneTitle() { return QStringLiteral("確認"); }
 inline QString done() { return QStringLiteral("　　月毎在庫入出庫数量のインポートを完了しました。　　　　"); }
 // The lines added to the completion message: the counts, then the rows not

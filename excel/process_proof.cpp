@@ -21,12 +21,14 @@ std::optional<pid_t> signallable(long long value)
 
 QString pipeMark(const QString &pipeName)
 {
+    if (pipeName.isEmpty()) return {};
     return QStringLiteral("pipe,name=%1;").arg(pipeName);
 }
 
 QString profileMark(const QString &profileUrl)
 {
-    return QStringLiteral("-env:UserInstallation=") + profileUrl;
+    if (profileUrl.isEmpty()) return {};
+    return QLatin1String(kProfileArgument) + profileUrl;
 }
 
 QStringList commandLine(pid_t pid)
@@ -42,11 +44,21 @@ QStringList commandLine(pid_t pid)
 
 namespace {
 
+// Whether an argument carries one of the marks: the profile argument as a
+// whole, the pipe inside the accept string (its name ends at the ";"). An
+// empty mark matches nothing.
 bool namesAny(const QStringList &args, const QStringList &marks)
 {
     for (const QString &a : args)
         for (const QString &m : marks)
-            if (!m.isEmpty() && a.contains(m)) return true;
+            if (!m.isEmpty() && (a == m || (m.endsWith(QLatin1Char(';')) && a.contains(m)))) return true;
+    return false;
+}
+
+bool containsAny(const QStringList &args, const QString &text)
+{
+    for (const QString &a : args)
+        if (a.contains(text)) return true;
     return false;
 }
 
@@ -81,12 +93,13 @@ QStringList groupMembers(pid_t pgid)
 
 bool anyProcessNames(const QString &mark)
 {
+    if (mark.isEmpty()) return false;
     if (!QFile::exists(QStringLiteral("/proc/self/cmdline"))) return true;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &e : entries) {
         bool number = false;
         const long long pid = e.toLongLong(&number);
-        if (number && liveGroupOf(e) >= 0 && namesAny(commandLine(pid_t(pid)), {mark})) return true;
+        if (number && liveGroupOf(e) >= 0 && containsAny(commandLine(pid_t(pid)), mark)) return true;
     }
     return false;
 }

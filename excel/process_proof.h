@@ -24,9 +24,12 @@ namespace kpv::excel::proc {
 std::optional<pid_t> signallable(long long value);
 
 // What our offices carry on their command line: the pipe they accept on, the
-// profile they run with.
+// profile they run with. An empty name gives an empty mark, which matches
+// nothing (a record with an empty field proves nothing).
 QString pipeMark(const QString &pipeName);
 QString profileMark(const QString &profileUrl);
+// The argument that names an office's profile, without the profile.
+inline constexpr const char *kProfileArgument = "-env:UserInstallation=";
 
 // The process's arguments; empty when it is gone or unreadable.
 QStringList commandLine(pid_t pid);
@@ -46,8 +49,9 @@ bool endProvenGroup(long long pid, const QStringList &marks, int timeoutMs);
 // SIGKILL to a proven group at once (the call deadline). False when not proven.
 bool killProvenGroup(long long pid, const QStringList &marks);
 
-// Whether any running process names the mark on its command line (true
-// without /proc: then nothing can be ruled out).
+// Whether any running process has text (a folder, say) in an argument of its
+// command line (true without /proc: then nothing can be ruled out; false for
+// an empty text).
 bool anyProcessNames(const QString &mark);
 
 // Whether a process with this number exists (also one of another user).

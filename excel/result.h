@@ -23,6 +23,8 @@ enum class FailureKind {
     WorkbookNotFound,  // the file to bind to is missing or is not a workbook
     OutsideSheet,      // a cell beyond the .xls sheet (65,536 rows, 256 columns) or an inverted range
     WriteFailed,       // storing the finished book failed (disk full, I/O error)
+    NoAnswer,          // the office stopped answering and, holding the user's books, was left running
+    Cancelled,         // the user cancelled the work (中止): nothing to tell
     Other,             // anything else
 };
 

@@ -1,5 +1,7 @@
 #include "excel/shipped_books.h"
 
+#include "excel/import_books.h"
+
 #include <QStringList>
 
 namespace kpv::excel {
@@ -28,17 +30,6 @@ Block rowOf(const QStringList &texts)
     Block b(1, int(texts.size()));
     for (int i = 0; i < texts.size(); ++i) b.at(0, i) = CellValue(texts.at(i));
     return b;
-}
-
-QString columnName(int col)
-{
-    QString s;
-    while (col > 0) {
-        const int r = (col - 1) % 26;
-        s.prepend(QChar(u'A' + r));
-        col = (col - 1) / 26;
-    }
-    return s;
 }
 
 void grid(Steps &steps, Worksheet &sheet, const Range &r)
@@ -142,7 +133,7 @@ Status WriteDailyBook(Worksheet &sheet)
         kinds.at(2 * i + 1, 0) = CellValue(QStringLiteral("出庫"));
     }
     steps << sheet.writeBlock(FirstRow, Total - 1, kinds);
-    const QString first = columnName(FirstDay), last = columnName(lastDay);
+    const QString first = import::columnLetters(FirstDay), last = import::columnLetters(lastDay);
     for (int r = FirstRow; r <= lastRow && steps.status().ok(); ++r)
         steps << sheet.setFormula(r, Total, QStringLiteral("=SUM(%1%3:%2%3)").arg(first, last).arg(r));
 

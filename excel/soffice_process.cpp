@@ -51,8 +51,18 @@ QList<QByteArray> SofficeProcess::environmentFor(const QList<QByteArray> &inheri
     return out;
 }
 
+QList<QByteArray> SofficeProcess::withEntries(QList<QByteArray> entries, const QList<QByteArray> &extra)
+{
+    for (const QByteArray &e : extra) {
+        const QByteArray key = e.left(e.indexOf('=') + 1);
+        entries.removeIf([&](const QByteArray &x) { return x.startsWith(key); });
+        entries << e;
+    }
+    return entries;
+}
+
 bool SofficeProcess::start(const QString &program, const QStringList &arguments, const QString &logFile,
-                           bool userLocale, const QStringList &marks, QString *error)
+                           bool userLocale, const QStringList &marks, const QList<QByteArray> &extra, QString *error)
 {
     const QByteArray prog = QFile::encodeName(program);
     if (::access(prog.constData(), X_OK) != 0) {
@@ -68,7 +78,7 @@ bool SofficeProcess::start(const QString &program, const QStringList &arguments,
 
     QList<QByteArray> inherited;
     for (char **e = environ; *e; ++e) inherited << QByteArray(*e);
-    QList<QByteArray> envStore = environmentFor(inherited, userLocale);
+    QList<QByteArray> envStore = withEntries(environmentFor(inherited, userLocale), extra);
     std::vector<char *> envp;
     for (QByteArray &e : envStore) envp.push_back(e.data());
     envp.push_back(nullptr);

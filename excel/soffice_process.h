@@ -18,6 +18,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 namespace kpv::excel {
 
 class SofficeProcess {
@@ -28,9 +30,12 @@ public:
     SofficeProcess &operator=(const SofficeProcess &) = delete;
 
     // Starts program with arguments. marks: what the office's command line
-    // names (process_proof.h). False with *error set when it cannot start.
+    // names (process_proof.h); extra: "NAME=value" entries that replace the
+    // inherited ones (the office's TMPDIR). False with *error set when it
+    // cannot start.
     bool start(const QString &program, const QStringList &arguments, const QString &logFile, bool userLocale,
-               const QStringList &marks, QString *error);
+               const QStringList &marks, const QList<QByteArray> &extra, QString *error);
+    // The launcher's number (0: none); may be read from any thread.
     long long pid() const { return m_pid; }
     // Whether the process is still there (reaps it when it has ended).
     bool running();
@@ -44,9 +49,11 @@ public:
 
     // The environment the office starts with (from environ).
     static QList<QByteArray> environmentFor(const QList<QByteArray> &inherited, bool userLocale);
+    // entries with those of extra put in place of the ones of the same name.
+    static QList<QByteArray> withEntries(QList<QByteArray> entries, const QList<QByteArray> &extra);
 
 private:
-    long long m_pid = 0;
+    std::atomic<long long> m_pid{0};
     bool m_child = false;
     QStringList m_marks;
 };

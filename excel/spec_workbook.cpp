@@ -107,15 +107,7 @@ SpecWorkbook::Outcome SpecWorkbook::run(int currentRecordNo, const SpecCard &car
         m_d.messages().tell(spec_text::badNameTitle(), *problem);
         return Outcome::Refused;
     }
-    if (m_notice.show) m_notice.show(QStringLiteral("Excel出力中"));
-    struct Hide {
-        const Notice &n;
-        ~Hide()
-        {
-            if (n.hide) n.hide();
-        }
-    } hide{m_notice};
-
+    m_progress->step(spec_text::writingStep());
     const QString path = specWorkbookPath(m_d.dataFolder, itemNumber);
     auto book = excel::CreateFromTemplate(m_office, m_d.clientFolder, path, excel::TemplateUse::ReuseExisting);
     if (!book.ok()) {
@@ -130,8 +122,12 @@ SpecWorkbook::Outcome SpecWorkbook::run(int currentRecordNo, const SpecCard &car
     Status on = wb.setScreenUpdating(true);
     wb.setEnableEvents(true);
     if (s) s = on;
-    if (s) s = wb.storeAsXls(path);
+    if (s) {
+        m_progress->step(spec_text::storingStep());
+        s = wb.storeAsXls(path);
+    }
     if (s && m_show) {
+        m_progress->step(spec_text::showingStep());
         s = wb.setApplicationVisible(true);
         if (s) s = wb.activateFirstSheet();
         if (s) s = wb.setWindowVisible(true);

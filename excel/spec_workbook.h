@@ -12,6 +12,7 @@
 // nothing is written anywhere.
 
 #include "excel/spreadsheet.h"
+#include "excel/work_thread.h"
 
 #include <QString>
 
@@ -45,13 +46,11 @@ excel::Status writeSpecSheet(excel::Worksheet &sheet, const SpecCard &card);
 class SpecWorkbook {
 public:
     enum class Outcome { Written, NotRegistered, Refused, Failed };
-    struct Notice {
-        std::function<void(const QString &caption)> show;
-        std::function<void()> hide;
-    };
 
-    SpecWorkbook(Dolvb &d, excel::Spreadsheet &office, Notice notice = {})
-        : m_d(d), m_office(office), m_notice(std::move(notice))
+    // progress (may be null) hears what is being done, and may cancel: the
+    // item's book is then the one stored before (or none).
+    SpecWorkbook(Dolvb &d, excel::Spreadsheet &office, excel::Progress *progress = nullptr)
+        : m_d(d), m_office(office), m_progress(progress ? progress : &m_quiet)
     {
     }
 
@@ -64,7 +63,8 @@ public:
 private:
     Dolvb &m_d;
     excel::Spreadsheet &m_office;
-    Notice m_notice;
+    excel::NoProgress m_quiet;
+    excel::Progress *m_progress;
     bool m_show = true;
     QString m_path;
 };
@@ -73,6 +73,9 @@ namespace spec_text {
 inline QString notRegisteredTitle() { return QStringLiteral("設備台帳確認"); }
 inline QString notRegistered() { return QStringLiteral("　　  在庫仕様Excelを出力できません。　　　　"); }
 inline QString badNameTitle() { return QStringLiteral("Excel出力異常"); }
+inline QString writingStep() { return QStringLiteral("在庫品仕様Excelを書き込んでいます"); }
+inline QString storingStep() { return QStringLiteral("在庫品仕様Excelを保存しています"); }
+inline QString showingStep() { return QStringLiteral("在庫品仕様Excelを表示しています"); }
 } // namespace spec_text
 
 } // namespace kpv::workbooks

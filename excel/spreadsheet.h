@@ -33,6 +33,8 @@
 
 namespace kpv::excel {
 
+class WorkThread;
+
 // One cell's value as the application holds it.
 class CellValue {
 public:
@@ -301,6 +303,10 @@ public:
     virtual bool isOpen(const QString &path) = 0;
     // A new, empty, invisible workbook (book generator, tests).
     virtual Result<std::unique_ptr<Workbook>> createNew() = 0;
+
+    // The one thread on which the program's work with this application runs
+    // (work_thread.h); null when the caller's own thread may talk to it.
+    virtual WorkThread *workThread() { return nullptr; }
 };
 
 } // namespace kpv::excel

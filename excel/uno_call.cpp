@@ -57,6 +57,16 @@ void Watchdog::arm(std::chrono::milliseconds bound)
     m_wake.notify_all();
 }
 
+bool Watchdog::fireNow()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_armed || m_fired) return false;
+    m_fired = true;
+    m_armed = false;
+    if (m_onExpiry) m_onExpiry(); // under the lock, as at the deadline
+    return true;
+}
+
 bool Watchdog::disarm()
 {
     std::lock_guard lock(m_mutex);
@@ -85,11 +95,20 @@ void Watchdog::run()
 
 // ---------------------------------------------------------------------------
 
+bool Session::breakOff(BreakReason reason)
+{
+    int none = int(BreakReason::None);
+    if (!breakReason.compare_exchange_strong(none, int(reason))) return false; // broken off already
+    if (watchdog.fireNow()) return true;
+    breakReason = int(BreakReason::None); // no call was in progress
+    return false;
+}
+
 bool Session::answers()
 {
     if (dead) return false;
     const bool outer = depth++ == 0;
-    if (outer) watchdog.arm(std::chrono::milliseconds(std::min(callTimeoutMs, 15000)));
+    if (outer) watchdog.arm(std::chrono::milliseconds(std::min(int(callTimeoutMs), 15000)));
     bool ok = true;
     try {
         desktop->getCurrentFrame();
@@ -109,14 +128,31 @@ QString detail(const char *what, const OUString &message)
     return QString::fromUtf8(what) + QStringLiteral(": ") + qs(message);
 }
 
+// The failure of a call that was ended before it answered.
+Status brokenOff(Session *session, const char *what)
+{
+    const auto reason = BreakReason(session->breakReason.load());
+    if (reason == BreakReason::Cancelled || reason == BreakReason::Ending)
+        return Status::fail(FailureKind::Cancelled, QString::fromUtf8(what) + QStringLiteral(": cancelled"));
+    if (session->leftToUser)
+        return Status::fail(FailureKind::NoAnswer, QStringLiteral("%1: no answer within %2 ms; the office holds the user's books and is left running")
+                                                       .arg(QString::fromUtf8(what))
+                                                       .arg(int(session->callTimeoutMs)));
+    return Status::fail(FailureKind::ApplicationFailed,
+                        QStringLiteral("%1: no answer within %2 ms").arg(QString::fromUtf8(what)).arg(int(session->callTimeoutMs)));
+}
+
 } // namespace
 
-Status guarded(Session *session, const char *what, const std::function<void()> &f)
+Status guarded(Session *session, const char *what, const std::function<void()> &f, CallKind kind)
 {
+    if (session && kind == CallKind::Work && session->cancelled && session->cancelled())
+        return Status::fail(FailureKind::Cancelled, QString::fromUtf8(what) + QStringLiteral(": cancelled"));
+    if (session && session->dead && session->breakReason != int(BreakReason::None)) return brokenOff(session, what);
     if (!session || session->dead)
         return Status::fail(FailureKind::ApplicationFailed, QString::fromUtf8(what) + QStringLiteral(": the office is gone"));
     const bool outer = session->depth++ == 0;
-    if (outer) session->watchdog.arm(std::chrono::milliseconds(session->callTimeoutMs));
+    if (outer) session->watchdog.arm(std::chrono::milliseconds(int(session->callTimeoutMs)));
     Status result;
     bool connectionInDoubt = false;
     try {
@@ -145,9 +181,9 @@ Status guarded(Session *session, const char *what, const std::function<void()> &
     --session->depth;
     if (outer && session->watchdog.disarm()) {
         session->dead = true;
-        return Status::fail(FailureKind::ApplicationFailed, QStringLiteral("%1: no answer within %2 ms")
-                                                                .arg(QString::fromUtf8(what))
-                                                                .arg(session->callTimeoutMs));
+        int none = int(BreakReason::None);
+        session->breakReason.compare_exchange_strong(none, int(BreakReason::Deadline));
+        return brokenOff(session, what);
     }
     if (connectionInDoubt && outer) session->answers();
     return result;

@@ -5,11 +5,19 @@
 // every exception into a failure value.
 //
 // Deadline: a watchdog thread waits while a call is in progress; when the
-// call overruns the session's bound, it runs the session's expiry action
-// (the office lifecycle ends our own office's process group, by proof, or
-// drops the connection to an office it did not start). The blocked call then
-// returns with an exception, the call fails with ApplicationFailed and the
-// session counts as dead, so the next bind connects anew.
+// call overruns the session's bound, or is broken off at once (中止, the
+// program's end: breakOff), it runs the session's expiry action. That action
+// ends our own office's process group, by proof, unless the office may hold
+// books of the user's: then, as for an office we did not start, only our
+// connection is dropped and the office is left running. The blocked call
+// then returns with an exception and fails: Cancelled when the work was
+// cancelled, NoAnswer when the office was left to the user, else
+// ApplicationFailed. The session counts as dead, so the next bind connects
+// anew.
+//
+// A call of cancelled work is refused before it reaches the office, except
+// the calls that release what the work holds (closing a book, screen
+// updating back on): CallKind::Release.
 //
 // A DisposedException or RuntimeException alone does not condemn the office:
 // a document the user closed raises it too. The session is dead only when the
@@ -62,6 +70,9 @@ public:
     void arm(std::chrono::milliseconds bound);
     // Disarms; true when the deadline passed (and the action ran) meanwhile.
     bool disarm();
+    // Runs the action now when a call is armed (the deadline brought
+    // forward); false when no call was in progress.
+    bool fireNow();
 
 private:
     void run();
@@ -76,6 +87,9 @@ private:
     std::thread m_thread; // started on the first arm
 };
 
+// Why a call was ended before it answered.
+enum class BreakReason { None, Deadline, Cancelled, Ending };
+
 // One connection to one office. Workbooks share it; once dead, every call on
 // it fails at once.
 struct Session {
@@ -89,14 +103,34 @@ struct Session {
     Reference<css::connection::XConnection> connection;
     std::atomic<bool> dead{false};
     Watchdog watchdog;
-    int callTimeoutMs;
+    std::atomic<int> callTimeoutMs;
     int depth = 0; // calls nest (a release inside a call): only the outer one is timed
+    // Whether the work making the calls was cancelled (asked before each call).
+    std::function<bool()> cancelled;
+    // Set when the program shows a book: from then on the office may hold
+    // books of the user's and is never ended by a deadline (see above).
+    // Shared by every session of one office object; null for a headless one.
+    std::shared_ptr<std::atomic<bool>> usersBooks;
+    std::atomic<int> breakReason{int(BreakReason::None)};
+    std::atomic<bool> leftToUser{false}; // the expiry dropped the connection and left the office running
 
     // Whether the office still answers (a desktop call under the deadline).
     bool answers();
+    // Ends the call in progress now (see above); false when none was.
+    bool breakOff(BreakReason reason);
+    // Marks the office as one the user may hold books in.
+    void handedToUser()
+    {
+        if (usersBooks) usersBooks->store(true);
+    }
+};
+
+enum class CallKind {
+    Work,    // refused once the work is cancelled
+    Release, // releases what the work holds: made also after a cancel
 };
 
 // Runs f as one call to the office (see above). Never throws.
-Status guarded(Session *session, const char *what, const std::function<void()> &f);
+Status guarded(Session *session, const char *what, const std::function<void()> &f, CallKind kind = CallKind::Work);
 
 } // namespace kpv::excel::uno

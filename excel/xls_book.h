@@ -5,10 +5,29 @@
 // will be), and the bulk of the cells is written here, each with the format
 // record (XF) that the office gave the matching formatted cell.
 //
-// Only the cell table of the sheets given rows is rebuilt (ROW and cell
-// records, in blocks of 32 rows as the office writes them), with the shared
-// string table and its index in the globals and the sheets' positions; every
-// other record is kept byte for byte. Strings are kept once each.
+// Records rewritten:
+//   - the cell table of each sheet given rows: ROW records and the cell
+//     records of every row (LABELSST for text, RK where a number is one
+//     exactly, else NUMBER; BLANK or MULBLANK for a run of empty formatted
+//     cells), in blocks of 32 rows as the office writes them; the stored rows
+//     outside the rows written and cleared are kept as they were;
+//   - DIMENSIONS of those sheets;
+//   - SST with its CONTINUE records, and EXTSST, in the globals: the strings
+//     read, then the new ones, each once (xls_sst.h has the rules of the
+//     split over records);
+//   - the stream positions in BOUNDSHEET.
+// Left out: INDEX and DBCELL (their offsets would be stale; the office itself
+// writes a book without them and reads one without them). Every other record
+// (fonts, formats, XF, styles, page set-up, the template's content) is kept
+// byte for byte.
+//
+// Limits of the format, refused rather than wrapped: rows from 65,536 on and
+// columns from 256 on (a row or column number has 16 bits and a sheet stops
+// there), and a string longer than 65,535 characters (its length has 16
+// bits). serialize() fails with OutsideSheet, as the office path does, and
+// nothing is written.
+
+#include "excel/result.h"
 
 #include <QString>
 
@@ -31,6 +50,24 @@ struct XlsCell {
     QString text;
 };
 
+// The longest string a shared string can hold.
+constexpr int kMaxXlsStringLength = 65535;
+
+// A cell format as stored (its XF record with the font and number format it
+// names), for checks of what the office wrote.
+struct XlsFormat {
+    int xf = -1;                 // -1: no such format record
+    bool ownRecord = false;      // the cell has a cell record of its own
+    QString fontName;
+    int fontHeight = 0;          // twips
+    bool bold = false;
+    QString numberFormat;        // the code ("@", "###.0", "General")
+    int fillPattern = 0;         // 0 none, 1 solid, ...
+    int fillColour = -1;         // 0xRRGGBB, -1 when the palette does not say
+    int borderStyle[4] = {0, 0, 0, 0}; // left, right, top, bottom (0 none, 1 thin, 2 medium, 5 thick, ...)
+    int borderColour[4] = {-1, -1, -1, -1};
+};
+
 class XlsBook {
 public:
     XlsBook() = default;
@@ -47,6 +84,8 @@ public:
     // The format record of a cell (0-based) as stored: its cell record's, else
     // its row's default, else its column's, else the default cell format.
     int xfAt(int sheet, int row, int col) const;
+    // The same with what the record says.
+    XlsFormat formatAt(int sheet, int row, int col) const;
 
     // Fills row `row` (0-based), columns [firstCol, firstCol + cells.size()).
     using RowSource = std::function<void(int row, std::vector<XlsCell> &cells)>;
@@ -64,14 +103,11 @@ public:
     // Rows of several sheets may be set; each sheet once.
     void setRows(Rows rows) { m_rows.push_back(std::move(rows)); }
 
-    // The new Workbook stream.
-    std::string serialize() const;
+    // The new Workbook stream; OutsideSheet when a row, a column or a string
+    // is beyond the format (see above).
+    Result<std::string> serialize() const;
 
 private:
-    struct Record {
-        std::uint16_t type = 0;
-        std::string_view data;
-    };
     struct StoredRow {
         std::string_view rowRecord;         // whole record, header included; empty when none
         std::vector<std::string_view> cells; // whole records, in order
@@ -91,6 +127,10 @@ private:
         std::uint32_t extLength = 0;
         std::string tail; // formatting runs and phonetic data, raw
     };
+    // The cell's own format record, or -1.
+    int ownXf(const Sheet &sheet, int row, int col) const;
+    Result<std::string> serializeSheet(size_t k, const Rows &rows, const std::function<std::uint32_t(const QString &)> &stringIndex,
+                                       std::int64_t &references) const;
 
     std::vector<char> m_bytes; // the stream read; the views point into it (a move keeps them)
     std::string_view m_globals;  // up to its EOF, included
@@ -100,6 +140,11 @@ private:
     std::vector<SstString> m_sst;
     std::vector<Sheet> m_sheets;
     std::vector<Rows> m_rows;
+    // The format records of the globals, as read.
+    std::vector<std::string_view> m_fonts;
+    std::map<int, QString> m_formats;
+    std::vector<std::string_view> m_xfs;
+    std::vector<int> m_palette; // colours 8.. as 0xRRGGBB
 };
 
 // The script whose font the office gives a stored text cell: that of the

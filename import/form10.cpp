@@ -2,6 +2,7 @@
 
 #include "excel/failure.h"
 #include "excel/import_books.h"
+#include "excel/work_thread.h"
 #include "import/import_folder.h"
 #include "import/ledger_import.h"
 #include "import/word_list_import.h"
@@ -12,9 +13,11 @@
 #include "ui/accessible.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
+#include "ui/progress_window.h"
 #include "ui/twips.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -303,8 +306,6 @@ void Form10::showProgress(int done, int total)
     m_label5->setText(QString::number(done));
     m_progress->setRange(0, std::max(total, 1));
     m_progress->setValue(done);
-    m_label5->repaint();
-    m_progress->repaint();
 }
 
 void Form10::startLedgerImport()
@@ -323,8 +324,18 @@ void Form10::startLedgerImport()
     }
     m_progress->setValue(0);
     m_progress->show();
-    LedgerImport run(m_d, *m_office);
-    const auto result = run.run(folder, [this](int done, int total) { showProgress(done, total); });
+    LedgerImport::Result result = LedgerImport::Result::Failed;
+    ui::runOfficeWork(this, *m_office, QStringLiteral("予備品インポート"), QStringLiteral("在庫品INPExcelを読み込んでいます"),
+                      [this, folder, &result](excel::Progress &progress) {
+                          LedgerImport run(m_d, *m_office);
+                          result = run.run(folder, [this, &progress](int done, int total) {
+                              progress.step(QStringLiteral("台帳に書き込んでいます"));
+                              progress.count(done, total);
+                              QMetaObject::invokeMethod(this, [this, done, total] { showProgress(done, total); },
+                                                        Qt::QueuedConnection);
+                          });
+                      });
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall); // the last count
     if (result == LedgerImport::Result::Completed) {
         ui::paintBackground(m_label11, kCompleted);
         return;
@@ -351,15 +362,27 @@ void Form10::startWordListImport()
     }
     m_progress->setValue(0);
     m_progress->show();
-    WordListImport run(m_d, *m_office);
-    const auto result = run.run(folder, [this](int list, int words) {
-        m_label5->setText(QString::number(words));
-        m_progress->setRange(0, word_book::kLists);
-        m_progress->setValue(list - word_book::kFirstList + 1);
-        m_label5->repaint();
-        m_progress->repaint();
-    });
-    if (result != WordListImport::Result::Completed && run.imported().isEmpty()) {
+    WordListImport::Result result = WordListImport::Result::Failed;
+    bool importedAny = false;
+    ui::runOfficeWork(this, *m_office, QStringLiteral("予備品項目インポート"), QStringLiteral("在庫品項目INPExcelを読み込んでいます"),
+                      [this, folder, &result, &importedAny](excel::Progress &progress) {
+                          WordListImport run(m_d, *m_office);
+                          result = run.run(folder, [this, &progress](int list, int words) {
+                              progress.step(QStringLiteral("項目リストを書き込んでいます"));
+                              progress.count(list - word_book::kFirstList + 1, word_book::kLists);
+                              QMetaObject::invokeMethod(
+                                  this,
+                                  [this, list, words] {
+                                      m_label5->setText(QString::number(words));
+                                      m_progress->setRange(0, word_book::kLists);
+                                      m_progress->setValue(list - word_book::kFirstList + 1);
+                                  },
+                                  Qt::QueuedConnection);
+                          });
+                          importedAny = !run.imported().isEmpty();
+                      });
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall); // the last count
+    if (result != WordListImport::Result::Completed && !importedAny) {
         m_progress->hide();
         m_label5->clear();
     }

@@ -5,7 +5,8 @@
 // The window only shows state and forwards clicks: the imports themselves
 // are LedgerImport and WordListImport. States: idle (the two prepare buttons
 // and 終了), ledger import prepared, word-list import prepared; 中止 goes
-// back to idle. An import runs to its end on the user-interface thread; the
+// back to idle. An import runs on the office's work thread behind the
+// progress window (its 中止 stops it before anything is written); the
 // running count and a progress bar show how far it is.
 
 #include "ui/screen_seam.h"

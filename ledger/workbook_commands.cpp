@@ -9,8 +9,9 @@
 #include "storage/dolvb.h"
 #include "storage/messages.h"
 #include "ui/clickable.h"
-#include "ui/twips.h"
 #include "ui/flex_grid.h"
+#include "ui/progress_window.h"
+#include "ui/twips.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -63,7 +64,6 @@ void WorkbookCommands::showNotice(const QString &caption)
     if (progressNote) progressNote->setText(caption);
     m_form.progress->show();
     m_form.progress->raise();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void WorkbookCommands::hideNotice() { m_form.progress->hide(); }
@@ -75,18 +75,27 @@ void WorkbookCommands::outputLedger()
     Dolvb &d = m_form.session().data();
     if (!d.messages().ask(kAskTitle, QStringLiteral("在庫品台帳Excelを出力しますか？　"))) return;
     if (!haveOffice()) return;
-    workbooks::LedgerOutput out(d, *m_office, {[this](const QString &c) { showNotice(c); }, [this] { hideNotice(); }});
-    out.setShowResult(m_show);
-    out.run(nullptr);
+    runLedgerOutput(nullptr);
 }
 
 void WorkbookCommands::outputList(const std::vector<int> &list)
 {
     if (!haveOffice()) return;
-    workbooks::LedgerOutput out(m_form.session().data(), *m_office,
-                                {[this](const QString &c) { showNotice(c); }, [this] { hideNotice(); }});
-    out.setShowResult(m_show);
-    out.run(&list);
+    runLedgerOutput(&list);
+}
+
+void WorkbookCommands::runLedgerOutput(const std::vector<int> *list)
+{
+    Dolvb &d = m_form.session().data();
+    const bool show = m_show;
+    showNotice(workbooks::ledger_output_text::progressCaption());
+    ui::runOfficeWork(&m_form, *m_office, QStringLiteral("在庫品台帳Excel出力"), workbooks::ledger_output_text::makingStep(),
+                      [&d, office = m_office, show, list](excel::Progress &progress) {
+                          workbooks::LedgerOutput out(d, *office, &progress);
+                          out.setShowResult(show);
+                          out.run(list);
+                      });
+    hideNotice();
 }
 
 void WorkbookCommands::outputSpecification()
@@ -100,9 +109,16 @@ void WorkbookCommands::outputSpecification()
         spec.headings[size_t(c)] = card.fields->textMatrix(0, c);
         spec.values[size_t(c)] = card.fields->textMatrix(1, c);
     }
-    workbooks::SpecWorkbook book(d, *m_office, {[this](const QString &c) { showNotice(c); }, [this] { hideNotice(); }});
-    book.setShowResult(m_show);
-    book.run(d.currentRecordNo, spec);
+    const int record = d.currentRecordNo;
+    const bool show = m_show;
+    showNotice(workbooks::ledger_output_text::progressCaption());
+    ui::runOfficeWork(&m_form, *m_office, QStringLiteral("在庫品仕様Excel出力"), workbooks::spec_text::writingStep(),
+                      [&d, office = m_office, show, record, spec](excel::Progress &progress) {
+                          workbooks::SpecWorkbook book(d, *office, &progress);
+                          book.setShowResult(show);
+                          book.run(record, spec);
+                      });
+    hideNotice();
 }
 
 void WorkbookCommands::openMonthlyPanel()
@@ -130,7 +146,10 @@ void WorkbookCommands::editDailyBook()
     }
     m_form.importPanel->hide();
     if (!haveOffice()) return;
-    workbooks::MonthlyImport(d, *m_office).openForEditing();
+    ui::runOfficeWork(&m_form, *m_office, QStringLiteral("日毎入出庫Excel"), workbooks::monthly_text::openingStep(),
+                      [&d, office = m_office](excel::Progress &progress) {
+                          workbooks::MonthlyImport(d, *office, &progress).openForEditing();
+                      });
 }
 
 void WorkbookCommands::importMonth()
@@ -145,8 +164,13 @@ void WorkbookCommands::importMonth()
     }
     m_form.importPanel->hide();
     if (!haveOffice()) return;
-    workbooks::MonthlyImport run(d, *m_office, {[this](const QString &c) { showNotice(c); }, [this] { hideNotice(); }});
-    run.run();
+    showNotice(workbooks::monthly_text::importCaption());
+    ui::runOfficeWork(&m_form, *m_office, QStringLiteral("入出庫転記"), workbooks::monthly_text::readingStep(),
+                      [&d, office = m_office](excel::Progress &progress) {
+                          workbooks::MonthlyImport(d, *office, &progress).run();
+                      });
+    if (progressNote) progressNote->setText(workbooks::monthly_text::outputCaption());
+    hideNotice();
     // The list as right after the screen opened: page 1 with the new figures.
     m_form.session().open();
     m_form.refresh();

@@ -4,8 +4,10 @@
 // specification workbook (Command16 on the card), and the monthly receipts
 // and issues panel (Command28 opens Picture24 with Command26 "入出庫記載" and
 // Command25 "入出庫転記"). It attaches to a Form11 and lives as its child;
-// the work itself is done by the workbook library, this class only asks,
-// shows the progress notice (Picture5 / Label7) and refreshes the list.
+// the work itself is done by the workbook library on the office's work
+// thread, behind the progress window (ui/progress_window.h); this class only
+// asks, shows the progress notice (Picture5 / Label7) meanwhile and
+// refreshes the list.
 //
 // The three monthly buttons explain themselves on their first click of the
 // program's run: the flags live in a MonthlyExplained object the program
@@ -61,6 +63,7 @@ public:
 
 private:
     bool haveOffice();
+    void runLedgerOutput(const std::vector<int> *list);
     void showNotice(const QString &caption);
     void hideNotice();
 

@@ -2,12 +2,14 @@
 
 #include "excel/failure.h"
 #include "excel/spreadsheet.h"
+#include "excel/work_thread.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
 #include "storage/messages.h"
 #include "ui/accessible.h"
 #include "ui/colours.h"
 #include "ui/flex_grid.h"
+#include "ui/progress_window.h"
 #include "ui/twips.h"
 
 #include <QDesktopServices>
@@ -129,20 +131,19 @@ bool CommonDocuments::openRow(int row)
         return false;
     }
     if (opensInOffice(e.name)) {
-        excel::Status s;
-        {
-            BusyGuard busy(d.pointer());
-            if (!m_services.spreadsheet) {
-                s = excel::Status::fail(excel::FailureKind::ApplicationFailed, QStringLiteral("no office"));
-            } else {
-                auto book = m_services.spreadsheet->bind(e.path, excel::Spreadsheet::Access::Read);
-                if (!book.ok()) s = book.failure();
-                else {
-                    s = book.value()->setApplicationVisible(true);
-                    if (s) s = book.value()->activateFirstSheet();
-                    if (s) s = book.value()->setWindowVisible(true);
+        excel::Status s = excel::Status::fail(excel::FailureKind::ApplicationFailed, QStringLiteral("no office"));
+        if (excel::Spreadsheet *office = m_services.spreadsheet) {
+            const QString path = e.path;
+            ui::runOfficeWork(this, *office, e.name, QStringLiteral("Excelで開いています"), [office, path, &s](excel::Progress &) {
+                auto book = office->bind(path, excel::Spreadsheet::Access::Read);
+                if (!book.ok()) {
+                    s = book.failure();
+                    return;
                 }
-            }
+                s = book.value()->setApplicationVisible(true);
+                if (s) s = book.value()->activateFirstSheet();
+                if (s) s = book.value()->setWindowVisible(true);
+            });
         }
         if (!s) excel::ReportExcelFailure(d.messages(), s);
         return s.ok();

@@ -1,6 +1,7 @@
 #include "settings/form2.h"
 
 #include "excel/failure.h"
+#include "excel/work_thread.h"
 #include "settings/controls.h"
 #include "settings/data_folder_panel.h"
 #include "settings/names_panel.h"
@@ -11,6 +12,7 @@
 #include "ui/accessible.h"
 #include "ui/clickable.h"
 #include "ui/colours.h"
+#include "ui/progress_window.h"
 #include "ui/twips.h"
 
 #include <QLineEdit>
@@ -271,8 +273,12 @@ void Form2::writeWorkbook(const QDate &today)
     commonReset();
     m_picture23->show();
     m_picture23->raise();
-    m_picture23->repaint();
-    outputPickListWorkbook(m_spreadsheet, m_d, today);
+    if (!m_spreadsheet) {
+        outputPickListWorkbook(nullptr, m_d, today); // tells that there is no office
+    } else {
+        ui::runOfficeWork(this, *m_spreadsheet, QStringLiteral("項目Ｅｘｃｅｌ出力"), QStringLiteral("項目Excelを書き込んでいます"),
+                          [this, today](excel::Progress &) { outputPickListWorkbook(m_spreadsheet, m_d, today); });
+    }
     m_picture23->hide();
 }
 

@@ -23,6 +23,9 @@ inline constexpr int kSkipTemplateFolder = 26; // "0" or empty: a new data folde
 // others are stopped. It has a slot of its own so that the ledger backup
 // switch does not exempt a PC from the stop.
 inline constexpr int kStopMark = 27;
+// Switch: the spreadsheet application is not started in the background when
+// the menu first shows, only when a workbook is asked for.
+inline constexpr int kNoBackgroundOffice = 28;
 inline constexpr int kRegisterButtonAlt = 38;  // switch: other placement of the ledger screen's register button
 } // namespace client
 

@@ -1,13 +1,17 @@
 // The ledger workbook of a generated ledger (12,000 and 50,009 items; write
 // and store) against the floor, the office's own conversion of the same cells
-// from CSV to .xls; and the monthly import of 1,000 item-months including
-// the start of the office. The output runs share one headless office.
+// from CSV to .xls; the monthly import of 1,000 item-months including the
+// start of the office. And, as a user meets them with the office already
+// started in the background: the ledger workbook stored and shown, and the
+// monthly import, each run as the screens run it, on the office's work
+// thread. The output runs share one headless office.
 
 #include "bench/bench_support.h"
 #include "excel/create_from_template.h"
 #include "excel/ledger_output.h"
 #include "excel/libreoffice.h"
 #include "excel/monthly_import.h"
+#include "excel/work_thread.h"
 #include "import/ledger_import.h"
 #include "storage/ledger_file.h"
 #include "storage/dolvb.h"
@@ -125,24 +129,78 @@ void BM_FloorCsvToXls(benchmark::State &state)
     }
 }
 
+// Work as a screen posts it, waited for as the progress window waits.
+template <class F>
+bool onWorkThread(F &&work)
+{
+    auto job = g_office->workThread()->post(QStringLiteral("bench"), [&](Progress &p) { work(p); });
+    return job->waitFinished(600000);
+}
+
+// The ledger workbook of 12,000 items written, stored and shown (the office
+// opens the stored book and shows it), the office already started.
+void BM_LedgerWorkbookStoredAndShown(benchmark::State &state)
+{
+    Folder folder(bench::bearingItems(int(state.range(0))));
+    int day = 0;
+    for (auto _ : state) {
+        const QDate date = QDate(2028, 1, 1).addDays(day++);
+        LedgerOutput::Outcome outcome = LedgerOutput::Outcome::Failed;
+        onWorkThread([&](Progress &p) {
+            LedgerOutput out(folder.d, *g_office, &p);
+            outcome = out.run(nullptr, date);
+        });
+        if (outcome != LedgerOutput::Outcome::Written) {
+            state.SkipWithError(qPrintable(QStringLiteral("output failed: ") + folder.messages.last));
+            return;
+        }
+        state.PauseTiming();
+        if (auto book = g_office->bind(LedgerOutput::outputPath(folder.d.dataFolder, date)); book.ok()) book.value()->close();
+        state.ResumeTiming();
+    }
+    state.counters["items"] = double(state.range(0));
+}
+
+// The daily book of 1,000 item-months (B..G from row 4).
+void writeDailyBook(const QString &path)
+{
+    auto book = g_office->createNew();
+    Block b(2000, 6); // B..G
+    for (int i = 0; i < 1000; ++i) {
+        b.at(2 * i, 0) = CellValue(QStringLiteral("2025/%1").arg(4 + i % 9, 2, 10, QLatin1Char('0')));
+        b.at(2 * i, 1) = CellValue(QStringLiteral("%1").arg(i + 1, 6, 10, QLatin1Char('0')));
+        b.at(2 * i, 5) = CellValue::number(3);
+        b.at(2 * i + 1, 5) = CellValue::number(1);
+    }
+    book.value()->firstSheet().setTextFormatAllCells();
+    book.value()->firstSheet().writeBlock(4, 2, b);
+    book.value()->storeAsXls(path);
+    book.value()->close();
+}
+
+// 1,000 item-months into a ledger of 1,000 items, the office already started.
+void BM_MonthlyImportOfficeStarted(benchmark::State &state)
+{
+    Folder folder(bench::bearingItems(1000));
+    writeDailyBook(dailyBookPath(folder.d.dataFolder));
+    for (auto _ : state) {
+        bool ok = false;
+        onWorkThread([&](Progress &p) {
+            MonthlyImport run(folder.d, *g_office, &p);
+            ok = run.run() == MonthlyImport::Outcome::Completed && run.report().imported + run.report().skipped == 1000;
+        });
+        if (!ok) {
+            state.SkipWithError(qPrintable(QStringLiteral("import failed: ") + folder.messages.last));
+            return;
+        }
+    }
+}
+
 // 1,000 item-months into a ledger of 1,000 items, the office started anew.
 void BM_MonthlyImport1000(benchmark::State &state)
 {
     Folder folder(bench::bearingItems(1000));
-    {
-        auto book = g_office->createNew();
-        Block b(2000, 6); // B..G
-        for (int i = 0; i < 1000; ++i) {
-            b.at(2 * i, 0) = CellValue(QStringLiteral("2025/%1").arg(4 + i % 9, 2, 10, QLatin1Char('0')));
-            b.at(2 * i, 1) = CellValue(QStringLiteral("%1").arg(i + 1, 6, 10, QLatin1Char('0')));
-            b.at(2 * i, 5) = CellValue::number(3);
-            b.at(2 * i + 1, 5) = CellValue::number(1);
-        }
-        book.value()->firstSheet().setTextFormatAllCells();
-        book.value()->firstSheet().writeBlock(4, 2, b);
-        book.value()->storeAsXls(dailyBookPath(folder.d.dataFolder));
-        book.value()->close();
-    }
+    writeDailyBook(dailyBookPath(folder.d.dataFolder));
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
@@ -256,6 +314,8 @@ BENCHMARK(BM_LedgerOutput)->Args({12000, 0})->Args({50009, 0})->Args({12000, 1})
 BENCHMARK(BM_FloorCsvToXls)->Arg(12000)->Arg(50009)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_LedgerRoundTrip)->Arg(50009)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_MonthlyImport1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_LedgerWorkbookStoredAndShown)->Arg(12000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_MonthlyImportOfficeStarted)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 

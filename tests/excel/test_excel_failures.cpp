@@ -2,12 +2,14 @@
 
 #include "excel/create_from_template.h"
 #include "excel/failure.h"
+#include "excel/file_ops.h"
 #include "excel/libreoffice.h"
 #include "scripted_messages.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -67,6 +69,9 @@ TEST(ExcelFailure, EachKindHasItsMessage)
         {FailureKind::WorkbookNotFound, "Excel異常", "Excelファイル名称が違います。　"},
         {FailureKind::WriteFailed, "Excel出力異常",
          "Excelファイルを保存できませんでした。\r出力先のディスクの空き容量と状態を確認してください。　"},
+        {FailureKind::NoAnswer, "Excel出力異常",
+         "Excelが応答しません。　\r開かれているブックを守るため、Excelは終了させていません。\r"
+         "Excelの画面を確認してから、もう一度操作して下さい。　"},
         {FailureKind::Other, "Excel出力異常",
          "Excel出力設定の問題です、マニュアルでパソコンの設定を確認してください。　"},
     };
@@ -80,11 +85,51 @@ TEST(ExcelFailure, EachKindHasItsMessage)
     }
 }
 
-TEST(ExcelFailure, SuccessShowsNothing)
+TEST(ExcelFailure, SuccessAndCancelShowNothing)
 {
     kpv::testing::ScriptedMessages messages;
     ReportExcelFailure(messages, Status());
+    ReportExcelFailure(messages, Failure{FailureKind::Cancelled, QStringLiteral("中止")});
     EXPECT_EQ(messages.count(), 0);
+}
+
+// While the office stores a book over an earlier one, the earlier one is kept
+// beside it: a store that fails or is broken off gets it back whole.
+TEST(ExcelFailure, AStoreThatDoesNotFinishLeavesTheEarlierBook)
+{
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("在庫品仕様A-1.xls"));
+    auto write = [](const QString &path, const QByteArray &bytes) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    };
+    auto read = [](const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    };
+    ASSERT_TRUE(write(book, "the earlier book"));
+    {
+        BookBackup backup(book);
+        ASSERT_TRUE(backup.ok());
+        ASSERT_TRUE(write(book, "half a bo")); // the office was killed while storing
+        backup.restore();
+    }
+    EXPECT_EQ(read(book), QByteArray("the earlier book"));
+    {
+        BookBackup backup(book);
+        ASSERT_TRUE(write(book, "the new book"));
+        backup.discard();
+    }
+    EXPECT_EQ(read(book), QByteArray("the new book"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("在庫品仕様A-1.xls")});
+    // No book before: what was begun of a new one goes.
+    const QString fresh = dir.filePath(QStringLiteral("new.xls"));
+    {
+        BookBackup backup(fresh);
+        ASSERT_TRUE(write(fresh, "half"));
+        backup.restore();
+    }
+    EXPECT_FALSE(QFileInfo::exists(fresh));
 }
 
 TEST(ExcelFailure, PlatformErrorsMapToKinds)

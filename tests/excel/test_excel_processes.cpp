@@ -4,6 +4,7 @@
 
 #include "excel/file_ops.h"
 #include "excel/libreoffice.h"
+#include "excel/office_records.h"
 #include "excel/process_proof.h"
 #include "excel/soffice_process.h"
 #include "excel/units.h"
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -151,6 +153,91 @@ TEST(ExcelProcesses, CrashedRunLeftoversAreClearedByProof)
     EXPECT_TRUE(foreign.alive()) << "the number now belongs to another process";
     EXPECT_FALSE(QFileInfo::exists(reusedDir));
     EXPECT_TRUE(QFileInfo::exists(fresh));
+}
+
+// A record only proves something in a private folder of ours; and a field
+// left empty proves nothing at all.
+TEST(ExcelProcesses, RecordsNobodyElseCouldHaveWrittenAreTheOnlyOnesTrusted)
+{
+    const QString pipe = QStringLiteral("kpv-test-trust-%1").arg(::getpid());
+    const QString profile = QStringLiteral("file:///tmp/kpv-test-trust-%1/profile").arg(::getpid());
+    auto recordIn = [&](const QString &base, long long office, const QString &recordPipe, const QString &recordProfile) {
+        const QString folder = base + QStringLiteral("/kpv-soffice-a");
+        QDir().mkpath(folder);
+        records::OfficeRecord r;
+        r.program = stalePid();
+        r.office = office;
+        r.pipe = recordPipe;
+        r.profile = recordProfile;
+        EXPECT_TRUE(records::writeRecord(folder, r));
+        return folder;
+    };
+    StandIn office({QStringLiteral("--accept=pipe,name=%1;urp;").arg(pipe), proc::profileMark(profile)});
+    ASSERT_TRUE(office.alive());
+
+    // A folder others may write into: not looked into.
+    QTemporaryDir open;
+    ASSERT_EQ(::chmod(QFile::encodeName(open.path()).constData(), 0755), 0);
+    const QString openRecord = recordIn(open.path(), office.pid(), pipe, profile);
+    EXPECT_FALSE(records::readRecord(open.path(), openRecord));
+    LibreOffice::cleanLeftovers(open.path());
+    EXPECT_TRUE(office.alive());
+    EXPECT_TRUE(QFileInfo::exists(openRecord));
+
+    // A folder of another user (tests run as root can make one).
+    if (::geteuid() == 0) {
+        QTemporaryDir foreign;
+        const QString folder = recordIn(foreign.path(), office.pid(), pipe, profile);
+        for (const QString &p : {foreign.path(), folder, folder + QStringLiteral("/kpv-office.txt")})
+            ASSERT_EQ(::chown(QFile::encodeName(p).constData(), 65534, 65534), 0);
+        EXPECT_FALSE(records::readRecord(foreign.path(), folder));
+        LibreOffice::cleanLeftovers(foreign.path());
+        EXPECT_TRUE(office.alive()) << "named in a record of another user's folder";
+        EXPECT_TRUE(QFileInfo::exists(folder));
+    }
+
+    // Our own private folder, but the record's fields are empty: the marks
+    // made of them match no process, whatever profile it runs with.
+    QTemporaryDir own;
+    const QString empty = recordIn(own.path(), office.pid(), QString(), QString());
+    ASSERT_TRUE(records::readRecord(own.path(), empty));
+    EXPECT_TRUE(proc::pipeMark(QString()).isEmpty());
+    EXPECT_TRUE(proc::profileMark(QString()).isEmpty());
+    EXPECT_FALSE(proc::provenGroup(office.pid(), {proc::pipeMark(QString()), proc::profileMark(QString())}));
+    LibreOffice::cleanLeftovers(own.path());
+    EXPECT_TRUE(office.alive()) << "a record with an empty profile and pipe";
+
+    // A profile that only begins like the recorded one is not it.
+    EXPECT_FALSE(proc::provenGroup(office.pid(), {proc::profileMark(profile.chopped(1))}));
+    EXPECT_TRUE(proc::provenGroup(office.pid(), {proc::profileMark(profile)}));
+}
+
+TEST(ExcelProcesses, AnOfficeFolderIsPrivateAndItsRecordWrittenWhole)
+{
+    QTemporaryDir base;
+    const QString folder = records::newOfficeFolder(base.path());
+    ASSERT_FALSE(folder.isEmpty());
+    EXPECT_TRUE(records::privateFolder(folder));
+    EXPECT_TRUE(records::privateFolder(records::tempFolderOf(folder)));
+    records::OfficeRecord r{4242, 4343, QStringLiteral("kpv-1-x"), QStringLiteral("file:///x/profile"), false, true};
+    ASSERT_TRUE(records::writeRecord(folder, r));
+    QFileInfo file(folder + QStringLiteral("/kpv-office.txt"));
+    EXPECT_EQ(file.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther), 0);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kpv-office.txt")})
+        << "nothing half-written beside it";
+    const auto back = records::readRecord(base.path(), folder);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->program, 4242);
+    EXPECT_EQ(back->office, 4343);
+    EXPECT_EQ(back->pipe, r.pipe);
+    EXPECT_EQ(back->profile, r.profile);
+    EXPECT_FALSE(back->headless);
+    EXPECT_TRUE(back->user);
+    EXPECT_EQ(records::officeFoldersIn(base.path()), QStringList{folder});
+
+    // The office's temporary folder replaces whatever the program had.
+    EXPECT_EQ(SofficeProcess::withEntries({"PATH=/bin", "TMPDIR=/tmp", "HOME=/root"}, {"TMPDIR=/x/tmp"}),
+              (QList<QByteArray>{"PATH=/bin", "HOME=/root", "TMPDIR=/x/tmp"}));
 }
 
 TEST(ExcelProcesses, StaleLocksOfOurOwnOfficesAreRecognised)

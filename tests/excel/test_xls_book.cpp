@@ -29,6 +29,13 @@ std::string templateBytes()
 
 QString longName(int i) { return QStringLiteral("六角ボルト　ステンレス製　品番%1").arg(i); }
 
+// The compound file with its rebuilt stream, written to path.
+bool writeTo(CompoundFile &file, const QString &path)
+{
+    QSaveFile out(path);
+    return out.open(QIODevice::WriteOnly) && file.write(out) && out.commit();
+}
+
 } // namespace
 
 TEST(XlsBook, RowsWrittenIntoAStoredBookReadBack)
@@ -62,14 +69,13 @@ TEST(XlsBook, RowsWrittenIntoAStoredBookReadBack)
         cells[5].text = QStringLiteral("同じ");
     };
     book->setRows(std::move(rows));
-    *stream = book->serialize();
+    auto written = book->serialize();
+    ASSERT_TRUE(written.ok()) << qPrintable(written.failure().detail);
+    *stream = std::move(written.value());
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.xls"));
-    QSaveFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file->write(out));
-    ASSERT_TRUE(out.commit());
+    ASSERT_TRUE(writeTo(*file, path));
 
     kpv::testing::XlsReader xls(path);
     ASSERT_TRUE(xls.ok());
@@ -117,4 +123,52 @@ TEST(XlsBook, LeadingScriptAsTheOfficeCountsIt)
         {"①", TextScript::Weak},         {"℃", TextScript::Weak},       {"", TextScript::Weak},
     };
     for (const auto &[text, script] : cases) EXPECT_EQ(leadingScript(QString::fromUtf8(text)), script) << text;
+}
+
+// What the format cannot hold is refused, never wrapped: a row or column
+// number has 16 bits (70,006 rows from row 5 would land on the titles), a
+// shared string's length too. Up to the last row and column is fine.
+TEST(XlsBook, RowsColumnsAndStringsBeyondTheFormatAreRefused)
+{
+    auto file = CompoundFile::parse(templateBytes());
+    ASSERT_TRUE(file);
+    const std::string good = *file->stream(u"Workbook");
+    auto serialized = [&](int firstRow, int count, int firstCol, int columns, const QString &text = QStringLiteral("x")) {
+        auto book = XlsBook::parse(good);
+        EXPECT_TRUE(book);
+        XlsBook::Rows rows;
+        rows.firstRow = firstRow;
+        rows.count = count;
+        rows.firstCol = firstCol;
+        rows.columns = columns;
+        rows.source = [text](int, std::vector<XlsCell> &cells) {
+            cells.back().kind = XlsCell::Kind::Text;
+            cells.back().text = text;
+        };
+        book->setRows(std::move(rows));
+        return book->serialize();
+    };
+
+    EXPECT_EQ(serialized(4, 70006, 2, 3).kind(), FailureKind::OutsideSheet);
+    EXPECT_EQ(serialized(4, kMaxRows - 4 + 1, 2, 3).kind(), FailureKind::OutsideSheet);
+    EXPECT_EQ(serialized(250, 2, 250, 7).kind(), FailureKind::OutsideSheet);
+    EXPECT_EQ(serialized(4, 2, -1, 3).kind(), FailureKind::OutsideSheet);
+    EXPECT_EQ(serialized(4, 2, 2, 3, QString(kMaxXlsStringLength + 1, QLatin1Char('a'))).kind(), FailureKind::OutsideSheet);
+
+    // The longest string is written (the office reads it back; FreeXL
+    // stops at strings that long).
+    EXPECT_TRUE(serialized(4, 2, 2, 3, QString(kMaxXlsStringLength, QChar(u'あ'))).ok());
+
+    // The last row (65,536) and the last column (IV).
+    auto full = serialized(4, kMaxRows - 4, 250, 6, QStringLiteral("最終"));
+    ASSERT_TRUE(full.ok()) << qPrintable(full.failure().detail);
+    *file->stream(u"Workbook") = std::move(full.value());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("full.xls"));
+    ASSERT_TRUE(writeTo(*file, path));
+    kpv::testing::XlsReader xls(path);
+    ASSERT_TRUE(xls.ok());
+    EXPECT_EQ(xls.rows(), unsigned(kMaxRows));
+    EXPECT_EQ(xls.text(kMaxRows, kMaxColumns), QStringLiteral("最終"));
+    EXPECT_EQ(xls.text(5, kMaxColumns), QStringLiteral("最終"));
 }

@@ -2,6 +2,7 @@
 // A client on a temporary data folder with scripted message boxes, the
 // suite's shared office, and the import books made through it.
 
+#include "excel/window_thread.h"
 #include "excel/libreoffice.h"
 #include "excel/shipped_books.h"
 #include "import/example_books.h"
@@ -36,8 +37,11 @@ struct ImportWorld {
     QString data;   // the data folder
     QString books;  // the import folder
     ScriptedMessages messages;
+    // Workbook work runs on the office's thread: its messages reach the
+    // script on the window thread, as in the program.
+    excel::WindowThreadMessages windowMessages{messages};
     RecordingBusyPointer pointer;
-    Dolvb d{messages, pointer};
+    Dolvb d{windowMessages, pointer};
     std::unique_ptr<excel::LibreOffice> office;
 
     ImportWorld()

@@ -3,6 +3,7 @@
 // ClientSettings at the program folder, SharedSettings with labels and
 // counts, and the five word lists.
 
+#include "excel/window_thread.h"
 #include "scripted_messages.h"
 #include "storage/dolvb.h"
 #include "storage/file_names.h"
@@ -18,8 +19,11 @@ struct SettingsWorld {
     QTemporaryDir dir;
     QString client = withSlash(dir.path() + QStringLiteral("/client"));
     ScriptedMessages messages;
+    // Workbook work runs on the office's thread: its messages reach the
+    // script on the window thread, as in the program.
+    excel::WindowThreadMessages windowMessages{messages};
     RecordingBusyPointer pointer;
-    Dolvb d{messages, pointer};
+    Dolvb d{windowMessages, pointer};
 
     // lists[n - 2]: the words of list n (companion "id" + word).
     explicit SettingsWorld(const std::vector<QStringList> &lists = {}, int count = 5)

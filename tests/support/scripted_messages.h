@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QThread>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -17,6 +18,7 @@ struct RecordedMessage {
     QString title;
     QString text;
     bool answer = false; // for Ask: what was answered
+    QThread *thread = nullptr; // the thread it was shown on
 };
 
 class ScriptedMessages : public Messages {
@@ -33,7 +35,7 @@ public:
 
     bool ask(const QString &title, const QString &text) override
     {
-        if (whileShown) whileShown({RecordedMessage::Ask, title, text, false});
+        if (whileShown) whileShown({RecordedMessage::Ask, title, text, false, QThread::currentThread()});
         bool yes = false;
         if (m_answers.empty()) {
             ++m_unscripted;
@@ -41,13 +43,13 @@ public:
             yes = m_answers.front();
             m_answers.pop_front();
         }
-        m_log.push_back({RecordedMessage::Ask, title, text, yes});
+        m_log.push_back({RecordedMessage::Ask, title, text, yes, QThread::currentThread()});
         return yes;
     }
     void tell(const QString &title, const QString &text) override
     {
-        if (whileShown) whileShown({RecordedMessage::Tell, title, text, false});
-        m_log.push_back({RecordedMessage::Tell, title, text, false});
+        if (whileShown) whileShown({RecordedMessage::Tell, title, text, false, QThread::currentThread()});
+        m_log.push_back({RecordedMessage::Tell, title, text, false, QThread::currentThread()});
     }
 
     const std::vector<RecordedMessage> &log() const { return m_log; }

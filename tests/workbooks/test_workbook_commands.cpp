@@ -7,9 +7,13 @@
 #include "ledger/form11.h"
 #include "ledger/workbook_commands.h"
 #include "ui/clickable.h"
+#include "ui/progress_window.h"
 #include "workbook_world.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QThread>
+#include <QTimer>
 #include <QPushButton>
 #include <QtTest>
 
@@ -47,6 +51,24 @@ private slots:
         QVERIFY(QFileInfo::exists(path));
         QVERIFY(form.progress->isHidden());
         QCOMPARE(w.messages.unscripted(), 0);
+
+        // A second output of the day asks from the office's work thread; the
+        // question is shown on the window thread all the same, behind it the
+        // progress window, and the day's book is replaced.
+        const QDateTime first = QFileInfo(path).lastModified();
+        w.messages.answerYes(2);
+        QString shownStep;
+        QTimer::singleShot(0, &form, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *p = qobject_cast<ui::ProgressWindow *>(top)) shownStep = p->windowTitle();
+        });
+        form.ledgerBook->click();
+        QCOMPARE(w.messages.count(), 4);
+        QVERIFY(w.messages.last().text.contains(QStringLiteral("置き換えますか")));
+        for (const RecordedMessage &m : w.messages.log()) QCOMPARE(m.thread, QThread::currentThread());
+        QCOMPARE(shownStep, QStringLiteral("在庫品台帳Excel出力"));
+        QVERIFY(QFileInfo(path).lastModified() >= first);
+        QVERIFY(form.progress->isHidden());
     }
 
     void monthlyButtonsExplainOnTheirFirstClickOnly()

@@ -3,8 +3,10 @@
 // folder with its workbook folders, scripted message boxes and the suite's
 // shared office.
 
+#include "excel/window_thread.h"
 #include "excel/libreoffice.h"
 #include "excel/create_from_template.h"
+#include "excel/work_thread.h"
 #include "import/ledger_book.h"
 #include "scripted_messages.h"
 #include "storage/dolvb.h"
@@ -59,12 +61,32 @@ inline LedgerRecord recordOf(const Item &it)
     return r;
 }
 
+// What workbook work reported as its steps and counts.
+struct RecordingProgress : excel::Progress {
+    QStringList steps;
+    int done = 0, total = 0;
+    bool stop = false;
+    void step(const QString &what) override
+    {
+        if (steps.isEmpty() || steps.back() != what) steps << what;
+    }
+    void count(int d, int t) override
+    {
+        done = d;
+        total = t;
+    }
+    bool cancelled() const override { return stop; }
+};
+
 struct WorkbookWorld {
     QTemporaryDir tmp;
     QString client, data;
     ScriptedMessages messages;
+    // Workbook work runs on the office's thread: its messages reach the
+    // script on the window thread, as in the program.
+    excel::WindowThreadMessages windowMessages{messages};
     RecordingBusyPointer pointer;
-    Dolvb d{messages, pointer};
+    Dolvb d{windowMessages, pointer};
     std::unique_ptr<excel::LibreOffice> office;
 
     WorkbookWorld()
