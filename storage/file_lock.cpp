@@ -11,6 +11,8 @@
 #include <condition_variable>
 #include <fcntl.h>
 #include <map>
+#include <optional>
+#include <algorithm>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
@@ -305,6 +307,17 @@ FileLock::State FileLock::take(int waitMs, const LockHolder *toBreak)
         turn.reset();
         return false;
     };
+    // How often the holder's text is read while waiting: often enough to
+    // see a refresh several times within the interval.
+    const auto readEvery = std::chrono::milliseconds(std::clamp(timing.refreshMs / 5, 50, 1000));
+    std::optional<Clock::time_point> readSince;
+    // The pause between looks, with some jitter so that waiting clients do
+    // not look in step: short for the first in line (the lock is its next),
+    // growing to a fifth of a second for the others.
+    const auto pauseMs = [&](int attempt) {
+        const int base = turn ? 20 : std::min(200, 10 << std::min(attempt, 4));
+        return base + int(QRandomGenerator::global()->bounded(base / 2 + 1));
+    };
     for (int attempt = 0;; ++attempt) {
         if (!m_isTurnstile && !turn && !toBreak && io::exists(lockPathOf(m_path + QStringLiteral(".next"))) && !queue()) {
             m_holder = readHolder(lockPath());
@@ -330,6 +343,20 @@ FileLock::State FileLock::take(int waitMs, const LockHolder *toBreak)
             m_state = (error == EACCES || error == EROFS || error == EPERM) ? State::ReadOnly : State::Failed;
             return m_state;
         }
+        // The holder's text is read only now and then: while this client
+        // has the lock file open for the read, the holder's server refuses
+        // to remove it, so a waiter reading at every look would hold up the
+        // very release it waits for. Between reads, only the exclusive
+        // create is tried again (it opens nothing of the holder's).
+        if (readSince && Clock::now() - *readSince < readEvery) {
+            if (Clock::now() >= deadline) {
+                m_state = State::Busy;
+                return m_state;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs(attempt)));
+            continue;
+        }
+        readSince = Clock::now();
         QByteArray content;
         if (!readLock(lockPath(), content)) {
             // Gone between the create and the read (asked of the server: a
@@ -359,9 +386,7 @@ FileLock::State FileLock::take(int waitMs, const LockHolder *toBreak)
             }
             continue;
         }
-        // First in line: look often, the lock is this client's next.
-        const int pause = turn ? 20 : std::min(200, 10 << std::min(attempt, 4));
-        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs(attempt)));
     }
 }
 

@@ -309,9 +309,32 @@ int makeFolder(const QString &path)
     }
 }
 
+namespace {
+// A removal, retried while the server refuses it for a moment: another PC
+// holding the file open (a sharing violation, EBUSY), the server's late
+// close (EIO). A folder this user may not write is an answer.
+bool removeRetried(const QString &path, int (*remove)(const char *))
+{
+    const QByteArray p = localPath(path);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(retry().openMs);
+    for (int attempt = 0;; ++attempt) {
+        if (remove(p.constData()) == 0) return true;
+        const int error = errno;
+        if (error == ENOENT) return true;
+        const bool refused = error == EBUSY || error == EIO || error == EAGAIN || error == EINTR || error == ETXTBSY || error == ESTALE
+            || ((error == EACCES || error == EPERM) && ::access(localPath(QFileInfo(path).absolutePath()).constData(), W_OK) == 0);
+        if (!refused || !before(deadline)) {
+            errno = error;
+            return false;
+        }
+        pause(attempt);
+    }
+}
+} // namespace
+
 bool removeFolder(const QString &path)
 {
-    return ::rmdir(localPath(path).constData()) == 0 || errno == ENOENT;
+    return removeRetried(path, ::rmdir);
 }
 
 bool isFile(const QString &path)
@@ -322,7 +345,7 @@ bool isFile(const QString &path)
 
 bool removeFile(const QString &path)
 {
-    return ::unlink(localPath(path).constData()) == 0 || errno == ENOENT;
+    return removeRetried(path, ::unlink);
 }
 
 bool exists(const QString &path)

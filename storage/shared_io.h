@@ -7,6 +7,9 @@
 //   then reported as "in use" with nothing changed;
 // - a file that existed can look missing for a moment: a read that finds no
 //   file looks again before it says so;
+// - a removal is refused while another PC has the file open, even only for
+//   a moment's read (measured over smbnetfs: one unlink in twenty of a file
+//   another PC kept reading failed with EBUSY): retried;
 // - a replaced file keeps the mode, owner and group of the file it
 //   replaces, and is on the disk (file and folder synced) before it is
 //   reported written.
@@ -98,10 +101,13 @@ Outcome replaceWhole(const QString &path, const std::function<bool(int fd)> &wri
 // is there). A refusal of the server for a moment is retried within the
 // bound.
 int makeFolder(const QString &path);
-// Removes an empty folder. True when it is gone.
+// Removes an empty folder, retrying a refusal within the bound. True when
+// it is gone.
 bool removeFolder(const QString &path);
 bool isFile(const QString &path);
 
+// Removes a file, retrying a refusal within the bound (another PC reading
+// it). True when it is gone.
 bool removeFile(const QString &path);
 bool exists(const QString &path);
 

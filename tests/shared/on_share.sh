@@ -29,7 +29,10 @@ if [ -z "${KPV_SHARE_INSIDE:-}" ]; then
       exit 1
     fi
   done
-  exec unshare --net --mount --pid --fork --mount-proc --propagation private \
+  # --kill-child: should this script be killed outright (a test driver's
+  # hard timeout), the namespace's first process goes with it, and with it
+  # every process of the run.
+  exec unshare --net --mount --pid --fork --kill-child --mount-proc --propagation private \
     env KPV_SHARE_INSIDE=1 bash "$0" "$@"
 fi
 
@@ -38,8 +41,9 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kpv-share.XXXXXX")
 smbd_pid="" command_pid="" fs_pids=() mounts=()
 
 cleanup() {
-  local status=$?
+  local status=${1:-$?}
   set +e
+  trap - EXIT INT TERM
   [ -n "$command_pid" ] && [ "$command_pid" -gt 1 ] && kill "$command_pid" 2>/dev/null && wait "$command_pid" 2>/dev/null
   for m in "${mounts[@]}"; do
     umount "$m" 2>/dev/null || umount -l "$m" 2>/dev/null
@@ -52,7 +56,10 @@ cleanup() {
   rm -rf "$work"
   exit $status
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+# Ended from outside: fail, whatever the command had done so far.
+trap 'cleanup 130' INT
+trap 'cleanup 143' TERM
 
 mkdir -p "$work/data" "$work/samba"/{pid,lock,state,cache,private}
 chmod 0777 "$work/data"
@@ -84,7 +91,10 @@ read only = no
 guest ok = yes
 force user = root
 EOF
-smbd --foreground --no-process-group -s "$work/smb.conf" </dev/null >"$work/smbd.log" 2>&1 &
+# In a process group of its own: smbd ends its whole process group when it
+# stops, which would otherwise include this script (and end it with TERM, its
+# status lost).
+setsid smbd --foreground --no-process-group -s "$work/smb.conf" </dev/null >"$work/smbd.log" 2>&1 &
 smbd_pid=$!
 for _ in $(seq 100); do
   smbclient -N //127.0.0.1/data -c ls >/dev/null 2>&1 && break
