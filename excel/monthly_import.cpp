@@ -148,12 +148,18 @@ bool MonthlyImport::transfer(const excel::Block &block)
     // as one new ledger that takes the old one's place (a crash leaves the
     // old ledger or the new one, never some records of each).
     if (!changed) return true;
+    QString problem;
     const auto result = LedgerFile::replaceWhole(m_d.ledgerPath(), lock,
-                                                 [&](int fd) { return io::writeAll(fd, bytes.constData(), bytes.size()); }, "monthly");
+                                                 [&](int fd) { return io::writeAll(fd, bytes.constData(), bytes.size()); }, "monthly",
+                                                 changes::Op::Monthly, {}, &problem);
     // A handle this client holds is on the replaced file.
     m_d.closeLedger();
     if (result == LedgerFile::ReplaceResult::Replaced) return true;
     m_report = {};
+    if (result == LedgerFile::ReplaceResult::JournalFailed) {
+        m_d.messages().tell(QStringLiteral("登録確認"), changes::failureText(problem) + QChar('\r') + QStringLiteral("　何も取り込んでいません。"));
+        return false;
+    }
     if (result != LedgerFile::ReplaceResult::InUse) return cannotWrite();
     m_d.messages().tell(QStringLiteral("登録確認"), m_d.ledgerPath() + QChar('\r') + QStringLiteral("　台帳ファイルが他のPCで使用中のため置き換えられません。")
                                                      + QChar('\r') + QStringLiteral("　しばらくしてから転記してください。何も取り込んでいません。"));

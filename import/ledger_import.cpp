@@ -3,6 +3,7 @@
 #include "excel/import_book.h"
 #include "excel/import_books.h"
 #include "import/ledger_book.h"
+#include "storage/change_journal.h"
 #include "storage/crash_point.h"
 #include "storage/dolvb.h"
 #include "storage/ledger_file.h"
@@ -143,21 +144,39 @@ bool LedgerImport::replaceLedger(const std::vector<LedgerRecord> &records, const
     }
     if (old.size() > head) next.append(old.constData() + head, old.size() - head);
     const int oldCount = LedgerFile::countRecords(old.size());
-    old.clear();
-    change.put(ledgerPath, std::move(next));
 
     std::map<int, QString> settings{{kIndexCheckSlot, QString()}};
     const bool storeMonth = startMonth.size() == ledger_book::kStartMonthLength;
+    // The entry of the change journal (and the copy of the ledger as it
+    // was) is on the disk before either file changes. Its months are named
+    // by the start month the values were entered under.
+    changes::Entry entry(ledgerPath, changes::Op::Import);
+    switch (entry.beginWhole(old, next)) {
+    case changes::Entry::Status::Written:
+        break;
+    case changes::Entry::Status::ReadOnly:
+        return readOnly();
+    case changes::Entry::Status::Failed:
+        messages.tell(kTitle, changes::failureText(entry.problem()) + QLatin1Char('\r') + nothing);
+        return false;
+    }
+    old.clear();
+    change.put(ledgerPath, std::move(next));
+
     if (storeMonth) settings[kStartMonthSlot] = startMonth;
     QString problem;
     if (!m_d.putSharedSettings(change, settings, &problem)) {
+        entry.abandon();
         messages.tell(kTitle, m_d.sharedSettingsPath() + QLatin1Char('\r')
                                   + (problem.isEmpty() ? QStringLiteral("　設定ファイルに書き込めません。") : QStringLiteral("　") + problem)
                                   + QLatin1Char('\r') + nothing);
         return false;
     }
 
-    switch (change.commit()) {
+    const SharedChange::Result committed = change.commit();
+    if (committed == SharedChange::Result::Committed) entry.complete();
+    else entry.abandon();
+    switch (committed) {
     case SharedChange::Result::Committed:
         break;
     case SharedChange::Result::InUse:

@@ -377,7 +377,7 @@ bool LedgerSession::registerNew()
     if (m_d.recordCount >= m_d.ledgerCapacity - 1) return false;
     LedgerRecord rec = m_card.values();
     rec.setLineEnd();
-    const int written = m_d.appendRecord(rec);
+    const int written = m_d.appendRecord(rec, m_card.editMode == EditMode::Copy ? changes::Op::Copy : changes::Op::New);
     if (written <= 0) return false;
     afterRegister(written, 0);
     return true;

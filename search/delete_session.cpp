@@ -28,7 +28,7 @@ bool DeleteSession::deleteRow(int listRow)
 bool DeleteSession::registerDeletions()
 {
     if (!isOpen()) return false;
-    if (!replaceLedger(m_listed, QStringLiteral("　もう一度削除の一覧を表示してから登録してください。"))) return false;
+    if (!replaceLedger(m_listed, QStringLiteral("　もう一度削除の一覧を表示してから登録してください。"), changes::Op::Delete)) return false;
     m_listed.clear();
     return true;
 }

@@ -206,7 +206,7 @@ bool writeRecordsInOrder(QIODevice &out, const char *ledger, size_t size, int re
     return true;
 }
 
-RewriteResult rewriteLedger(const RewritePlan &plan)
+RewriteResult rewriteLedger(const RewritePlan &plan, QString *problem)
 {
     // The lock every client's appends and rewrites take.
     FileLock lock(plan.ledgerPath);
@@ -223,13 +223,15 @@ RewriteResult rewriteLedger(const RewritePlan &plan)
         if (!out.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) return false;
         return writeRecordsInOrder(out, current.data(), current.size(), plan.records, plan.order, true) && out.flush();
     };
-    switch (LedgerFile::replaceWhole(plan.ledgerPath, lock, write, "replace", plan.beforeRename)) {
+    switch (LedgerFile::replaceWhole(plan.ledgerPath, lock, write, "replace", plan.op, plan.beforeRename, problem)) {
     case LedgerFile::ReplaceResult::Replaced:
         return RewriteResult::Replaced;
     case LedgerFile::ReplaceResult::InUse:
         return RewriteResult::InUse;
     case LedgerFile::ReplaceResult::LockLost:
         return RewriteResult::Busy;
+    case LedgerFile::ReplaceResult::JournalFailed:
+        return RewriteResult::JournalFailed;
     case LedgerFile::ReplaceResult::Failed:
         break;
     }

@@ -21,6 +21,8 @@
 // record) are kept at the end, unless the count rule would then take them for
 // a record of their own (see LedgerFile::keptTail).
 
+#include "storage/change_journal.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
@@ -71,6 +73,7 @@ enum class RewriteResult {
     Busy,     // another client holds the ledger lock
     InUse,    // another PC kept the ledger open: it could not be replaced
     Failed,   // the new ledger could not be written or put in place
+    JournalFailed, // the change journal could not be written (problem says why)
 };
 
 struct RewritePlan {
@@ -81,8 +84,9 @@ struct RewritePlan {
     // Called after the new ledger is complete beside the ledger and before
     // it is renamed; returning false stops there, as a crash would.
     std::function<bool()> beforeRename;
+    changes::Op op = changes::Op::Sort; // what the change journal calls it
 };
 
-RewriteResult rewriteLedger(const RewritePlan &plan);
+RewriteResult rewriteLedger(const RewritePlan &plan, QString *problem = nullptr);
 
 } // namespace kpv::search

@@ -139,7 +139,7 @@ void RewriteSession::takeStamp(const LargeBuffer &ledger)
     m_records = std::min(LedgerFile::countRecords(qint64(ledger.size())), m_d.ledgerCapacity - 1);
 }
 
-bool RewriteSession::replaceLedger(const std::vector<int> &order, const QString &again)
+bool RewriteSession::replaceLedger(const std::vector<int> &order, const QString &again, changes::Op op)
 {
     BusyGuard busy(m_d.pointer());
     const QString title = QStringLiteral("登録確認");
@@ -152,8 +152,9 @@ bool RewriteSession::replaceLedger(const std::vector<int> &order, const QString 
                                        + QStringLiteral("　登録はできません。"));
         return false;
     }
-    RewritePlan plan{m_d.ledgerPath(), m_stamp, m_records, order, beforeRename};
-    switch (rewriteLedger(plan)) {
+    RewritePlan plan{m_d.ledgerPath(), m_stamp, m_records, order, beforeRename, op};
+    QString problem;
+    switch (rewriteLedger(plan, &problem)) {
     case RewriteResult::Replaced:
         m_d.rebuildIndex();
         m_d.saveIndexCache();
@@ -170,6 +171,9 @@ bool RewriteSession::replaceLedger(const std::vector<int> &order, const QString 
         // Nothing was changed: the new ledger beside it is removed again.
         m_d.messages().tell(title, m_d.ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルが他のPCで使用中のため置き換えられません。")
                                        + QLatin1Char('\r') + QStringLiteral("　台帳は変更していません。しばらくしてから登録してください。"));
+        return false;
+    case RewriteResult::JournalFailed:
+        m_d.messages().tell(title, changes::failureText(problem));
         return false;
     case RewriteResult::Failed:
         break;

@@ -77,7 +77,7 @@ protected:
     void takeStamp(const LargeBuffer &ledger);
     // Replaces the ledger by the records of order. again: the second line
     // of the refusal when the ledger changed meanwhile.
-    bool replaceLedger(const std::vector<int> &order, const QString &again);
+    bool replaceLedger(const std::vector<int> &order, const QString &again, changes::Op op);
 
     Dolvb &m_d;
     bool m_open = false;

@@ -168,7 +168,7 @@ bool SortSession::registerSort()
         m_d.messages().tell(QStringLiteral("登録確認"), QStringLiteral("　Sort開始の後で登録してください。"));
         return false;
     }
-    if (!replaceLedger(m_order, QStringLiteral("　もう一度Sortしてから登録してください。"))) return false;
+    if (!replaceLedger(m_order, QStringLiteral("　もう一度Sortしてから登録してください。"), changes::Op::Sort)) return false;
     m_order.clear();
     m_listed = 0;
     return true;

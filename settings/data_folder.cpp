@@ -239,8 +239,13 @@ bool DataFolder::copyTransfer(const TransferPlan &plan)
         for (int n = kFirstList; n <= kLastList; ++n)
             if (copySharedFile(plan.source + listFileName(n), plan.target + listFileName(n)) != CopyResult::Copied) failed(listFileName(n));
     if (plan.copyLedger) {
-        switch (copySharedFile(plan.source + names::ledger(), plan.target + names::ledger())) {
+        QString problem;
+        switch (copyLedgerInto(plan.source + names::ledger(), plan.target + names::ledger(), &problem)) {
         case CopyResult::Copied:
+            break;
+        case CopyResult::JournalFailed:
+            tell(lines({names::ledger() + QStringLiteral("のファイル転送が出来ません。"), changes::failureText(problem)}));
+            allCopied = false;
             break;
         case CopyResult::Busy:
             tell(lines({names::ledger() + QStringLiteral("のファイル転送が出来ません。"),

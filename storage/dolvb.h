@@ -136,7 +136,8 @@ public:
     // meanwhile is never overwritten. Returns the number written (and sets
     // recordCount to it); 0 when nothing was written (capacity reached,
     // read-only ledger, busy lock or a write error: the user was told).
-    int appendRecord(const LedgerRecord &rec);
+    // op: what the change journal calls it (a new item or a copy).
+    int appendRecord(const LedgerRecord &rec, changes::Op op = changes::Op::New);
     // Rewrites existing record n: under the same lock the ledger is counted
     // and n must be 1..count at that moment. Anything else is refused and
     // nothing is written (the user was told).
@@ -152,7 +153,7 @@ public:
     // held under the lock (before the write). Failed: the user was told.
     enum class Correction { Written, Changed, Reordered, Failed };
     Correction rewriteCorrection(int n, const LedgerRecord &rec, const QByteArray &expected, const FileIdentity &readFrom,
-                                 QByteArray *now = nullptr);
+                                 QByteArray *now = nullptr, changes::Op op = changes::Op::Correction);
     // Rewrites record n (1..recordCount) from recordBuffer; returns n, or 0
     // when refused (a number past recordCount included: new records go
     // through appendRecord).
@@ -229,7 +230,9 @@ private:
     void tellCapacity();
     void tellLedgerReadOnly();
     void tellCannotWriteLedger();
-    int rewrite(int n, LedgerRecord &rec, const LedgerFile::RewriteCheck &check = {}, LedgerFile::RewriteResult *outcome = nullptr);
+    void tellJournalProblem(const QString &problem);
+    int rewrite(int n, LedgerRecord &rec, const LedgerFile::RewriteCheck &check = {}, LedgerFile::RewriteResult *outcome = nullptr,
+                changes::Op op = changes::Op::Correction);
     bool prepareLedger();
     bool changeSettings(bool shared, const std::map<int, QString> &changes);
     void fillIndex(bool sortIndex);

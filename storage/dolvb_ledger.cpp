@@ -75,6 +75,11 @@ void Dolvb::tellCannotWriteLedger()
     m_messages.tell(QStringLiteral("登録確認"), ledgerPath() + QLatin1Char('\r') + QStringLiteral("　台帳ファイルに書き込めません。"));
 }
 
+void Dolvb::tellJournalProblem(const QString &problem)
+{
+    m_messages.tell(QStringLiteral("登録確認"), changes::failureText(problem));
+}
+
 namespace {
 QString ledgerBusyText()
 {
@@ -82,7 +87,7 @@ QString ledgerBusyText()
 }
 } // namespace
 
-int Dolvb::appendRecord(const LedgerRecord &rec)
+int Dolvb::appendRecord(const LedgerRecord &rec, changes::Op op)
 {
     if (!prepareLedger()) {
         tellCannotWriteLedger();
@@ -90,7 +95,7 @@ int Dolvb::appendRecord(const LedgerRecord &rec)
     }
     LedgerRecord record = rec;
     int written = 0;
-    switch (m_ledger.append(record, ledgerCapacity, written)) {
+    switch (m_ledger.append(record, ledgerCapacity, written, op)) {
     case LedgerFile::AppendResult::Appended:
         recordCount = written;
         return written;
@@ -103,6 +108,9 @@ int Dolvb::appendRecord(const LedgerRecord &rec)
     case LedgerFile::AppendResult::ReadOnly:
         m_ledgerReadOnly = true;
         tellLedgerReadOnly();
+        return 0;
+    case LedgerFile::AppendResult::JournalFailed:
+        tellJournalProblem(m_ledger.journalProblem());
         return 0;
     case LedgerFile::AppendResult::Failed:
         break;
@@ -127,7 +135,7 @@ int Dolvb::writeRecord(int n)
 }
 
 Dolvb::Correction Dolvb::rewriteCorrection(int n, const LedgerRecord &rec, const QByteArray &expected, const FileIdentity &readFrom,
-                                            QByteArray *now)
+                                            QByteArray *now, changes::Op op)
 {
     if (now) now->clear();
     if (n < 1) return Correction::Reordered;
@@ -144,7 +152,7 @@ Dolvb::Correction Dolvb::rewriteCorrection(int n, const LedgerRecord &rec, const
     };
     LedgerRecord record = rec;
     LedgerFile::RewriteResult result = LedgerFile::RewriteResult::Failed;
-    if (rewrite(n, record, check, &result)) return Correction::Written;
+    if (rewrite(n, record, check, &result, op)) return Correction::Written;
     switch (result) {
     case LedgerFile::RewriteResult::NoSuchRecord: return Correction::Reordered; // the ledger is shorter now
     case LedgerFile::RewriteResult::Refused: return verdict;
@@ -152,13 +160,13 @@ Dolvb::Correction Dolvb::rewriteCorrection(int n, const LedgerRecord &rec, const
     }
 }
 
-int Dolvb::rewrite(int n, LedgerRecord &rec, const LedgerFile::RewriteCheck &check, LedgerFile::RewriteResult *outcome)
+int Dolvb::rewrite(int n, LedgerRecord &rec, const LedgerFile::RewriteCheck &check, LedgerFile::RewriteResult *outcome, changes::Op op)
 {
     if (n < 1 || !prepareLedger()) {
         tellCannotWriteLedger();
         return 0;
     }
-    const LedgerFile::RewriteResult result = m_ledger.rewrite(n, rec, check);
+    const LedgerFile::RewriteResult result = m_ledger.rewrite(n, rec, check, op);
     if (outcome) *outcome = result;
     switch (result) {
     case LedgerFile::RewriteResult::Rewritten:
@@ -176,6 +184,9 @@ int Dolvb::rewrite(int n, LedgerRecord &rec, const LedgerFile::RewriteCheck &che
         // A checked rewrite says so to its caller, who tells the user.
         if (check) return 0;
         break;
+    case LedgerFile::RewriteResult::JournalFailed:
+        tellJournalProblem(m_ledger.journalProblem());
+        return 0;
     case LedgerFile::RewriteResult::Failed:
         break;
     }

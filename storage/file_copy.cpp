@@ -1,5 +1,6 @@
 #include "storage/file_copy.h"
 
+#include "storage/change_journal.h"
 #include "storage/crash_point.h"
 #include "storage/dolvb.h"
 #include "storage/file_lock.h"
@@ -11,13 +12,15 @@
 #include <QFile>
 
 #include <cerrno>
+#include <functional>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace kpv {
 
-CopyResult copySharedFile(const QString &from, const QString &dest)
+namespace {
+CopyResult copyUnderLocks(const QString &from, const QString &dest, const std::function<CopyResult(const QByteArray &)> &put)
 {
     FileLock source(from);
     if (source.state() == FileLock::State::Busy) return CopyResult::Busy;
@@ -28,9 +31,37 @@ CopyResult copySharedFile(const QString &from, const QString &dest)
     if (target.state() == FileLock::State::Busy) return CopyResult::Busy;
     if (!target.locked()) return CopyResult::Failed;
     crashPoint("copy.read");
-    if (io::replaceWhole(dest, bytes) != io::Outcome::Done) return CopyResult::Failed;
+    const CopyResult result = put(bytes);
+    if (result != CopyResult::Copied) return result;
     crashPoint("copy.done");
     return CopyResult::Copied;
+}
+} // namespace
+
+CopyResult copySharedFile(const QString &from, const QString &dest)
+{
+    return copyUnderLocks(from, dest, [&](const QByteArray &bytes) {
+        return io::replaceWhole(dest, bytes) == io::Outcome::Done ? CopyResult::Copied : CopyResult::Failed;
+    });
+}
+
+CopyResult copyLedgerInto(const QString &from, const QString &dest, QString *problem)
+{
+    return copyUnderLocks(from, dest, [&](const QByteArray &bytes) {
+        QByteArray before;
+        if (io::readFile(dest, before, false) == io::ReadStatus::Failed) return CopyResult::Failed;
+        changes::Entry entry(dest, changes::Op::Transfer);
+        if (entry.beginWhole(before, bytes) != changes::Entry::Status::Written) {
+            if (problem) *problem = entry.problem();
+            return CopyResult::JournalFailed;
+        }
+        if (io::replaceWhole(dest, bytes) != io::Outcome::Done) {
+            entry.abandon();
+            return CopyResult::Failed;
+        }
+        entry.complete();
+        return CopyResult::Copied;
+    });
 }
 
 bool backupLedger(const Dolvb &d)

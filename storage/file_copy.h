@@ -9,7 +9,7 @@ namespace kpv {
 
 class Dolvb;
 
-enum class CopyResult { Copied, Busy, Failed };
+enum class CopyResult { Copied, Busy, Failed, JournalFailed };
 // Copies the shared file at from over dest: under the source's lock (no
 // client changes it while it is read) and dest's (another client may use
 // the folder already), the copy is made beside dest, synced, with dest's
@@ -20,6 +20,11 @@ enum class CopyResult { Copied, Busy, Failed };
 // holds either lock; Failed when the source cannot be read or the copy
 // cannot be put in place. Nothing changed then.
 CopyResult copySharedFile(const QString &from, const QString &dest);
+// The same for the ledger of a data folder (the data transfer): the change
+// is journaled in dest's folder, whose ledger changes, with the ledger it
+// replaces kept in that folder's history (change_journal.h). JournalFailed:
+// the entry could not be written (problem says why); nothing changed.
+CopyResult copyLedgerInto(const QString &from, const QString &dest, QString *problem = nullptr);
 
 // The ledger backup of this PC, made after a registration when the backup
 // switch (ClientSettings slot 18) is on: the data folder's ledger into the

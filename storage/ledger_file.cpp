@@ -134,7 +134,7 @@ struct ChangeHandle {
 };
 } // namespace
 
-LedgerFile::AppendResult LedgerFile::append(LedgerRecord &record, int capacity, int &recordNo)
+LedgerFile::AppendResult LedgerFile::append(LedgerRecord &record, int capacity, int &recordNo, changes::Op op)
 {
     recordNo = 0;
     if (!m_file.isOpen() && !open()) return AppendResult::Failed;
@@ -145,7 +145,10 @@ LedgerFile::AppendResult LedgerFile::append(LedgerRecord &record, int capacity, 
     // renamed a new one over meanwhile).
     m_file.close();
     FileLock lock(m_path);
-    if (!lock.locked()) return lock.state() == FileLock::State::Busy ? AppendResult::Busy : AppendResult::Failed;
+    if (!lock.locked())
+        return lock.state() == FileLock::State::Busy       ? AppendResult::Busy
+               : lock.state() == FileLock::State::ReadOnly ? AppendResult::ReadOnly
+                                                           : AppendResult::Failed;
     crashPoint("append.locked");
     ChangeHandle h(m_path);
     if (h.fd < 0) return (errno == EACCES || errno == EROFS) ? AppendResult::ReadOnly : AppendResult::Failed;
@@ -160,27 +163,47 @@ LedgerFile::AppendResult LedgerFile::append(LedgerRecord &record, int capacity, 
     const qint64 from = std::min(length, offset);
     QByteArray bytes(offset - from, '\0');
     bytes.append(record.data(), LedgerRecord::kSize);
-    if (!lock.stillHeld()) return AppendResult::Busy;
+    // The entry is on the disk before the ledger changes.
+    changes::Entry entry(m_path, op);
+    switch (entry.beginRecord(n, nullptr, record)) {
+    case changes::Entry::Status::Written:
+        break;
+    case changes::Entry::Status::ReadOnly:
+        return AppendResult::ReadOnly;
+    case changes::Entry::Status::Failed:
+        m_journalProblem = entry.problem();
+        return AppendResult::JournalFailed;
+    }
+    crashPoint("append.journaled");
+    if (!lock.stillHeld()) {
+        entry.abandon();
+        return AppendResult::Busy;
+    }
     if (!io::writeAt(h.fd, bytes.constData(), bytes.size(), from)) {
         // Never leave a partial record at the end: cut back to where it was.
         (void)::ftruncate(h.fd, off_t(length));
+        entry.abandon();
         return AppendResult::Failed;
     }
     crashPoint("append.written");
     // On the disk before another client may append after it.
     if (!io::syncFile(h.fd)) return AppendResult::Failed;
     crashPoint("append.synced");
+    entry.complete();
     recordNo = n;
     return AppendResult::Appended;
 }
 
-LedgerFile::RewriteResult LedgerFile::rewrite(int n, LedgerRecord &record, const RewriteCheck &check)
+LedgerFile::RewriteResult LedgerFile::rewrite(int n, LedgerRecord &record, const RewriteCheck &check, changes::Op op)
 {
     if (!m_file.isOpen() && !open()) return RewriteResult::Failed;
     if (m_readOnly) return RewriteResult::ReadOnly;
     m_file.close();
     FileLock lock(m_path);
-    if (!lock.locked()) return lock.state() == FileLock::State::Busy ? RewriteResult::Busy : RewriteResult::Failed;
+    if (!lock.locked())
+        return lock.state() == FileLock::State::Busy       ? RewriteResult::Busy
+               : lock.state() == FileLock::State::ReadOnly ? RewriteResult::ReadOnly
+                                                           : RewriteResult::Failed;
     crashPoint("rewrite.locked");
     ChangeHandle h(m_path);
     if (h.fd < 0) return (errno == EACCES || errno == EROFS) ? RewriteResult::ReadOnly : RewriteResult::Failed;
@@ -189,45 +212,85 @@ LedgerFile::RewriteResult LedgerFile::rewrite(int n, LedgerRecord &record, const
     if (length < 0) return RewriteResult::Failed;
     if (n < 1 || n > countRecords(length)) return RewriteResult::NoSuchRecord;
     const qint64 offset = qint64(n - 1) * LedgerRecord::kSize;
-    if (check) {
-        // The record as the ledger holds it now, read through this handle.
-        char now[LedgerRecord::kSize];
-        qint64 got = 0;
-        while (got < LedgerRecord::kSize) {
-            const ssize_t r = ::pread(h.fd, now + got, size_t(LedgerRecord::kSize - got), off_t(offset + got));
-            if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) break;
-            got += r;
-        }
-        if (got <= 0) return RewriteResult::Failed;
-        if (!check(LedgerRecord::fromBytes(now, int(got)), m_identity)) return RewriteResult::Refused;
+    // The record as the ledger holds it now, read through this handle: what
+    // the check decides on, and what the journal gives as before.
+    char now[LedgerRecord::kSize];
+    qint64 got = 0;
+    while (got < LedgerRecord::kSize) {
+        const ssize_t r = ::pread(h.fd, now + got, size_t(LedgerRecord::kSize - got), off_t(offset + got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += r;
     }
+    if (got <= 0) return RewriteResult::Failed;
+    const LedgerRecord before = LedgerRecord::fromBytes(now, int(got));
+    if (check && !check(before, m_identity)) return RewriteResult::Refused;
     record.setLineEnd();
-    if (!lock.stillHeld()) return RewriteResult::Busy;
+    changes::Entry entry(m_path, op);
+    switch (entry.beginRecord(n, &before, record)) {
+    case changes::Entry::Status::Written:
+        break;
+    case changes::Entry::Status::ReadOnly:
+        return RewriteResult::ReadOnly;
+    case changes::Entry::Status::Failed:
+        m_journalProblem = entry.problem();
+        return RewriteResult::JournalFailed;
+    }
+    crashPoint("rewrite.journaled");
+    if (!lock.stillHeld()) {
+        entry.abandon();
+        return RewriteResult::Busy;
+    }
     // One write of the whole record: the record is the old one or the new one.
-    if (!io::writeAt(h.fd, record.data(), LedgerRecord::kSize, offset)) return RewriteResult::Failed;
+    if (!io::writeAt(h.fd, record.data(), LedgerRecord::kSize, offset)) {
+        entry.abandon();
+        return RewriteResult::Failed;
+    }
     crashPoint("rewrite.written");
-    return io::syncFile(h.fd) ? RewriteResult::Rewritten : RewriteResult::Failed;
+    if (!io::syncFile(h.fd)) return RewriteResult::Failed;
+    entry.complete();
+    return RewriteResult::Rewritten;
 }
 
 LedgerFile::ReplaceResult LedgerFile::replaceWhole(const QString &path, const FileLock &lock, const std::function<bool(int fd)> &write,
-                                                  const char *operation, const std::function<bool()> &beforeRename)
+                                                  const char *operation, changes::Op journalOp, const std::function<bool()> &beforeRename,
+                                                  QString *problem)
 {
     const std::string op(operation);
     const QString beside = io::besideName(path, "new");
     if (!io::writeNewFile(beside, io::identityOf(path), write)) return ReplaceResult::Failed;
     crashPoint((op + ".written").c_str());
+    // The entry names the ledger as it was (kept in the history folder) and
+    // the items that change; it is on the disk before the new ledger takes
+    // the old one's place.
+    changes::Entry entry(path, journalOp);
+    {
+        QByteArray before, after;
+        if (io::readFile(path, before, true) == io::ReadStatus::Failed || io::readFile(beside, after) != io::ReadStatus::Read) {
+            io::removeFile(beside);
+            return ReplaceResult::Failed;
+        }
+        if (entry.beginWhole(before, after) != changes::Entry::Status::Written) {
+            io::removeFile(beside);
+            if (problem) *problem = entry.problem();
+            return ReplaceResult::JournalFailed;
+        }
+    }
+    crashPoint((op + ".journaled").c_str());
     if ((beforeRename && !beforeRename()) || !lock.stillHeld()) {
         io::removeFile(beside);
+        entry.abandon();
         return ReplaceResult::LockLost;
     }
     const io::Outcome o = io::renameOver(beside, path);
     if (o != io::Outcome::Done) {
         io::removeFile(beside);
+        entry.abandon();
         return o == io::Outcome::InUse ? ReplaceResult::InUse : ReplaceResult::Failed;
     }
     io::syncFolderOf(path);
     crashPoint((op + ".renamed").c_str());
+    entry.complete();
     return ReplaceResult::Replaced;
 }
 

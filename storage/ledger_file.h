@@ -10,11 +10,15 @@
 // Appending takes the ledger's lock (file_lock.h), shared by every client of
 // the data folder, recounts the file and writes at its true end, so two
 // clients appending at the same moment get different record numbers; the
-// record is on the disk before the lock is given back. Rewriting a record
+// record is on the disk before the lock is given back. Every change of the
+// ledger writes its entry in the change journal under the same lock before
+// it writes the ledger, and marks it done after (change_journal.h): a
+// journal that cannot be written stops the change before anything changed. Rewriting a record
 // is one write of all 926 bytes under the same lock. Both open the file for
 // the change only, and close the reading handle first: a ledger kept open
 // keeps another PC from putting a sorted ledger in its place.
 
+#include "storage/change_journal.h"
 #include "storage/file_identity.h"
 #include "storage/ledger_record.h"
 
@@ -60,12 +64,12 @@ public:
     // Writes the record (its line end set to CR LF) as record n.
     bool write(int n, LedgerRecord &record);
 
-    enum class AppendResult { Appended, Full, Busy, ReadOnly, Failed };
+    enum class AppendResult { Appended, Full, Busy, ReadOnly, Failed, JournalFailed };
     // Appends under the shared lock. recordNo gets the number written. Full
     // when the true end is already beyond capacity records.
-    AppendResult append(LedgerRecord &record, int capacity, int &recordNo);
+    AppendResult append(LedgerRecord &record, int capacity, int &recordNo, changes::Op op = changes::Op::New);
 
-    enum class RewriteResult { Rewritten, NoSuchRecord, Refused, Busy, ReadOnly, Failed };
+    enum class RewriteResult { Rewritten, NoSuchRecord, Refused, Busy, ReadOnly, Failed, JournalFailed };
     // Decides under the lock whether a rewrite goes ahead, from the record as
     // the ledger holds it at that moment and the file it was read from.
     using RewriteCheck = std::function<bool(const LedgerRecord &now, const FileIdentity &file)>;
@@ -74,7 +78,9 @@ public:
     // again under the lock and written only when the check says so
     // (Refused otherwise): the comparison and the write are one step for
     // every other client.
-    RewriteResult rewrite(int n, LedgerRecord &record, const RewriteCheck &check = {});
+    RewriteResult rewrite(int n, LedgerRecord &record, const RewriteCheck &check = {}, changes::Op op = changes::Op::Correction);
+    // JournalFailed: why the entry could not be written, for the user.
+    QString journalProblem() const { return m_journalProblem; }
 
     QString lockPath() const { return m_path + QStringLiteral(".lock"); }
 
@@ -85,19 +91,23 @@ public:
     // renamed over the ledger (retried while another PC holds the ledger
     // open) and the folder is synced. A crash leaves the old ledger or the
     // new one. InUse: another PC kept the ledger open past the bound;
-    // LockLost: another client took the lock over. Nothing changed then.
+    // LockLost: another client took the lock over; JournalFailed: the
+    // change's entry or the copy of the ledger as it was could not be
+    // written (problem says why). Nothing changed then.
     // operation names the steps a test may stop at (".written", ".renamed").
-    enum class ReplaceResult { Replaced, InUse, LockLost, Failed };
+    enum class ReplaceResult { Replaced, InUse, LockLost, Failed, JournalFailed };
     // beforeRename (tests): called before the rename; false stops there as
     // a crash would, and the new file is removed.
     static ReplaceResult replaceWhole(const QString &path, const class FileLock &lock, const std::function<bool(int fd)> &write,
-                                      const char *operation, const std::function<bool()> &beforeRename = {});
+                                      const char *operation, changes::Op op, const std::function<bool()> &beforeRename = {},
+                                      QString *problem = nullptr);
 
 private:
     QString m_path;
     QFile m_file; // opened by descriptor: it does not keep the path
     bool m_readOnly = false;
     FileIdentity m_identity;
+    QString m_journalProblem;
 };
 
 } // namespace kpv

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <pwd.h>
 #include <unistd.h>
 
 namespace kpv {
@@ -15,6 +16,14 @@ QString machineName()
     const QString fromEnv = qEnvironmentVariable("COMPUTERNAME").trimmed();
     if (!fromEnv.isEmpty()) return fromEnv;
     return QSysInfo::machineHostName();
+}
+
+QString userName()
+{
+    const QString fromEnv = qEnvironmentVariable("USERNAME").trimmed();
+    if (!fromEnv.isEmpty()) return fromEnv;
+    if (const passwd *pw = ::getpwuid(::getuid()); pw && pw->pw_name) return QString::fromLocal8Bit(pw->pw_name);
+    return qEnvironmentVariable("USER");
 }
 
 qint64 processId()

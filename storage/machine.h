@@ -10,6 +10,10 @@ namespace kpv {
 // else the host name.
 QString machineName();
 
+// Who is logged in on this PC: the environment variable USERNAME (set on
+// Windows), else the account this process runs as.
+QString userName();
+
 // This process.
 qint64 processId();
 // When a process of this PC started (clock ticks since boot); 0 when it

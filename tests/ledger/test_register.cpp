@@ -5,6 +5,7 @@
 // process registering a deletion), refusals write nothing, and the screen
 // shows the new state afterwards.
 #include "card_keys.h"
+#include "journal_lines.h"
 #include "ledger_screen.h"
 
 #include <QDir>
@@ -316,6 +317,42 @@ TEST(Register, AListOfAReplacedLedgerIsReadAgain)
     EXPECT_EQ(x.s.pageText(), QStringLiteral(" P 1"));
     EXPECT_EQ(x.s.page().cell(1, 1), QStringLiteral("A-003"));
     EXPECT_TRUE(x.s.takeListReloaded());
+}
+
+TEST(Register, TheCardsNewItemCopyAndCorrectionEachLeaveTheirEntry)
+{
+    Screen x;
+    x.correct(5); // record 3, A-003
+    const LedgerRecord read = x.w.stored(3);
+    ASSERT_TRUE(CardKeys{x.s}.month(2, 3, QStringLiteral("1")));
+    ASSERT_TRUE(x.s.registerCard());
+    x.w.messages.answerYes();
+    x.s.copyCard();
+    ASSERT_TRUE(x.s.registerCard());
+    x.s.openNewCard();
+    CardKeys{x.s}.itemNumber(QStringLiteral("NEW-1"));
+    ASSERT_TRUE(x.s.registerCard());
+
+    const auto entries = kpv::testing::journalEntries(x.w.d.ledgerPath());
+    ASSERT_EQ(entries.size(), 3u);
+    for (const auto &e : entries) {
+        EXPECT_EQ(e.mark, "done");
+        ASSERT_EQ(e.items.size(), 1u);
+    }
+    // The correction: June's issues (month slot 3 from April), and the stock
+    // the card worked out from them.
+    EXPECT_EQ(entries[0].head.value("op").toString(), QStringLiteral("訂正"));
+    EXPECT_EQ(entries[0].items[0].value("item").toString(), QStringLiteral("A-003"));
+    const QJsonObject june = entries[0].change(0, "c2.3");
+    EXPECT_EQ(june.value("f").toString(), QStringLiteral("出庫 2025/06"));
+    EXPECT_EQ(june.value("b").toString(), read.cell(2, 3));
+    EXPECT_EQ(june.value("a").toString(), QStringLiteral("1"));
+    EXPECT_EQ(entries[0].change(0, "f10").value("a").toString(), x.w.stored(3).field(10));
+    EXPECT_EQ(entries[1].head.value("op").toString(), QStringLiteral("複写登録"));
+    EXPECT_EQ(entries[1].items[0].value("rec").toInt(), 31);
+    EXPECT_EQ(entries[1].items[0].value("was").toInt(), 0);
+    EXPECT_EQ(entries[2].head.value("op").toString(), QStringLiteral("新規登録"));
+    EXPECT_EQ(entries[2].items[0].value("item").toString(), QStringLiteral("NEW-1"));
 }
 
 } // namespace

@@ -5,15 +5,73 @@
 //   kpvtool repair DATAFOLDER [--apply]
 //                                what it would repair (exit 0 nothing, 1 something);
 //                                with --apply repairs it, keeping copies (exit 0 done, 2 failed)
+//   kpvtool journal DATAFOLDER [--item NO] [--since TIME] [--pc NAME]
+//                                the change journal as a table
+//   kpvtool restore DATAFOLDER --item NO --at TIME [--yes]
+//                                an item's values as they were at TIME written back
 //   kpvtool --help               the commands, in Japanese
 #include "checks.h"
 #include "help.h"
+#include "journal_view.h"
 #include "repair.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
 #include <cstdio>
+
+namespace {
+
+// kpvtool journal and kpvtool restore.
+int journalCommand(const QStringList &args)
+{
+    const bool restore = args.at(1) == QLatin1String("restore");
+    QString item, since, pc, at;
+    bool yes = false;
+    for (int k = 3; k < args.size(); ++k) {
+        const QString &a = args.at(k);
+        const bool hasValue = k + 1 < args.size();
+        if (a == QLatin1String("--item") && hasValue) item = args.at(++k);
+        else if (a == QLatin1String("--since") && hasValue && !restore) since = args.at(++k);
+        else if (a == QLatin1String("--pc") && hasValue && !restore) pc = args.at(++k);
+        else if (a == QLatin1String("--at") && hasValue && restore) at = args.at(++k);
+        else if (a == QLatin1String("--yes") && restore) yes = true;
+        else {
+            std::fprintf(stderr, "kpvtool: unknown or incomplete option %s (kpvtool --help: 説明)\n", qPrintable(a));
+            return 2;
+        }
+    }
+    const QString folder = args.at(2);
+    if (restore) {
+        if (item.isEmpty() || at.isEmpty()) {
+            std::fprintf(stderr, "usage: kpvtool restore DATAFOLDER --item NO --at TIME [--yes]\n");
+            return 2;
+        }
+        const QDateTime when = kpv::tool::parseUserTime(at);
+        if (!when.isValid()) {
+            std::fprintf(stderr, "kpvtool: %s\n", QStringLiteral("日時「%1」を読めません（例: 2026-06-30 17:00）。").arg(at).toUtf8().constData());
+            return 2;
+        }
+        return kpv::tool::restoreItem(folder, item, when, yes, stdin, stdout, stderr);
+    }
+    kpv::tool::JournalFilter filter{item, {}, pc};
+    if (!since.isEmpty()) {
+        filter.since = kpv::tool::parseUserTime(since);
+        if (!filter.since.isValid()) {
+            std::fprintf(stderr, "kpvtool: %s\n", QStringLiteral("日時「%1」を読めません（例: 2026-06-30 17:00）。").arg(since).toUtf8().constData());
+            return 2;
+        }
+    }
+    const kpv::tool::Journal journal = kpv::tool::readJournal(folder);
+    if (!journal.readable) {
+        std::fprintf(stderr, "kpvtool: cannot read the folder %s\n", qPrintable(folder));
+        return 2;
+    }
+    kpv::tool::printJournal(journal, filter, stdout);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -23,10 +81,13 @@ int main(int argc, char **argv)
         std::printf("%s\n", kpv::tool::helpText().toUtf8().constData());
         return 0;
     }
+    if (args.size() >= 3 && (args.at(1) == QLatin1String("journal") || args.at(1) == QLatin1String("restore")))
+        return journalCommand(args);
     const bool repairApply = args.size() == 4 && args.at(1) == QLatin1String("repair") && args.at(3) == QLatin1String("--apply");
     if (args.size() != 3 && !repairApply) {
         std::fprintf(stderr, "usage: kpvtool dump DATAFOLDER | settings FILE | check DATAFOLDER | repair DATAFOLDER [--apply]"
-                             " (kpvtool --help: 説明)\n");
+                             " | journal DATAFOLDER [--item NO] [--since TIME] [--pc NAME]"
+                             " | restore DATAFOLDER --item NO --at TIME [--yes] (kpvtool --help: 説明)\n");
         return 2;
     }
     const QString command = args.at(1);
