@@ -65,8 +65,10 @@ run_one() {
   set +e
   # No allocation stacks kept for reports (a third of the time of the
   # allocating targets); a crash input is replayed for the full report.
+  # The time limit is wide: at the lowest priority on a busy machine an
+  # input of a few milliseconds has waited over 10 s for the processor.
   ASAN_OPTIONS="malloc_context_size=0:${ASAN_OPTIONS:-}" nice -n 19 "$out/build/fuzz_$t" \
-    -runs="$runs" -max_len="$(max_len "$t")" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -runs="$runs" -max_len="$(max_len "$t")" -timeout=120 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$crashes/" "$corpus" "tests/fuzz_corpus/$t" "$out/seeds/$t" >"$log" 2>&1
   status=$?
   set -e
