@@ -34,7 +34,10 @@ std::optional<XlsBook> XlsBook::parse(std::string_view workbook, QString *why)
     std::vector<std::pair<size_t, std::uint32_t>> boundSheets; // offset, sheet position
     bool ended = false;
     while (!ended && cur.next(type, data, start)) {
-        if (type == kEof) ended = true;
+        if (type == kEof) {
+            ended = true;
+            b.m_eofAt = start;
+        }
         else if (type == kFont)
             b.m_fonts.push_back(data);
         else if (type == kXf)
@@ -68,8 +71,11 @@ std::optional<XlsBook> XlsBook::parse(std::string_view workbook, QString *why)
                 parts.push_back(data);
                 cur = look;
             }
+            // 3 bytes a string at least: a count beyond the record's bytes reserves nothing it cannot fill.
+            size_t sstBytes = 0;
+            for (std::string_view part : parts) sstBytes += part.size();
+            b.m_sst.reserve(std::min<size_t>(unique, sstBytes / 3));
             SstReader reader(std::move(parts));
-            b.m_sst.reserve(std::min<size_t>(unique, b.m_bytes.size() / 3)); // 3 bytes a string at least
             for (std::uint32_t i = 0; i < unique; ++i) {
                 SstString s;
                 std::uint16_t cch = 0;
@@ -379,8 +385,10 @@ Result<std::string> XlsBook::serialize() const
     // The globals, with the strings and the sheets' new positions.
     std::string globals;
     const std::string_view g = m_globals;
-    const size_t sstAt = m_sstAt != std::string::npos ? m_sstAt : g.size() - 4; // else before EOF
-    const size_t sstEnd = m_sstAt != std::string::npos ? m_sstEnd : g.size() - 4;
+    // A book without strings gets them just before its EOF record (which may
+    // carry data: it is kept as it was).
+    const size_t sstAt = m_sstAt != std::string::npos ? m_sstAt : m_eofAt;
+    const size_t sstEnd = m_sstAt != std::string::npos ? m_sstEnd : m_eofAt;
     globals.reserve(g.size() + size_t(added.size()) * 24);
     globals.append(g.substr(0, sstAt));
     {

@@ -134,6 +134,7 @@ private:
 
     std::vector<char> m_bytes; // the stream read; the views point into it (a move keeps them)
     std::string_view m_globals;  // up to its EOF, included
+    size_t m_eofAt = 0;          // offset of the globals' EOF record
     size_t m_sstAt = std::string::npos;     // offset of SST in the globals
     size_t m_sstEnd = std::string::npos;    // end of SST, its CONTINUEs and EXTSST
     std::uint32_t m_sstTotal = 0;

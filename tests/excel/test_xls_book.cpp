@@ -111,6 +111,28 @@ TEST(XlsBook, BrokenStreamsAreRefused)
     }
 }
 
+// A book without shared strings whose globals end in an EOF record that
+// carries data: the strings are written just before that record, which is
+// kept as it was, and the book written reads again (the strings used to be
+// put 4 bytes before the end, inside the record, and the book was unreadable).
+TEST(XlsBook, StringsOfABookWithoutThemGoBeforeItsEnd)
+{
+    using namespace std::string_literals;
+    const std::string bof = "\x09\x08\x10\x00\x00\x06\x05\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00"s;
+    const std::string other = "\x24\x06\x00\x00"s;
+    const std::string eof = "\x0a\x00\x01\x00\x00"s;
+    auto book = XlsBook::parse(bof + other + eof + "\x00\x00\x00"s);
+    ASSERT_TRUE(book);
+    auto written = book->serialize();
+    ASSERT_TRUE(written.ok());
+    const std::string &w = written.value();
+    EXPECT_EQ(w.substr(0, bof.size() + other.size()), bof + other);
+    EXPECT_EQ(std::uint8_t(w[bof.size() + other.size()]), 0xFC); // SST
+    EXPECT_TRUE(w.ends_with(eof));
+    QString why;
+    EXPECT_TRUE(XlsBook::parse(w, &why)) << qPrintable(why);
+}
+
 // As the office gives a stored text cell its font: by the first character
 // with a script (ASCII signs count as Latin, a full-width space as Japanese).
 TEST(XlsBook, LeadingScriptAsTheOfficeCountsIt)
