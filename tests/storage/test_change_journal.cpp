@@ -10,8 +10,7 @@
 #include "storage/shared_io.h"
 
 #include "journal_lines.h"
-#include "scripted_messages.h"
-#include "temp_folder.h"
+#include "data_folder_test.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,13 +24,6 @@ using namespace kpv;
 using namespace kpv::testing;
 
 namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QByteArray b;
-    readWholeFile(path, b);
-    return b;
-}
 
 LedgerRecord item(const QString &no, const QString &name, const QString &juneIssues = QString())
 {
@@ -50,19 +42,11 @@ QByteArray ledgerOf(const std::vector<LedgerRecord> &records)
     return b;
 }
 
-struct Journal : ::testing::Test {
-    QTemporaryDir tmp;
-    ScriptedMessages messages;
-    RecordingBusyPointer pointer;
-    Dolvb db{messages, pointer};
-    QString data;
+struct Journal : DataFolderTest {
 
     void SetUp() override
     {
-        data = withSlash(tmp.path());
-        db.clientFolder = data;
-        db.dataFolder = data;
-        db.clientSettings.set(1, data);
+        DataFolderTest::SetUp();
         // Month slot 1 is April: slot 3 is June.
         SettingsSlots s;
         s.set(9, QStringLiteral("2026/04"));

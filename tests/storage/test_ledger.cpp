@@ -4,8 +4,7 @@
 #include "storage/file_names.h"
 #include "storage/files.h"
 
-#include "scripted_messages.h"
-#include "temp_folder.h"
+#include "data_folder_test.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,27 +24,7 @@ using namespace kpv::testing;
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QByteArray b;
-    readWholeFile(path, b);
-    return b;
-}
-
-struct Ledger : ::testing::Test {
-    QTemporaryDir tmp;
-    ScriptedMessages messages;
-    RecordingBusyPointer pointer;
-    Dolvb db{messages, pointer};
-    QString data;
-
-    void SetUp() override
-    {
-        data = withSlash(tmp.path());
-        db.clientFolder = data;
-        db.dataFolder = data;
-        db.clientSettings.set(1, data);
-    }
+struct Ledger : DataFolderTest {
     void useFixture() { ASSERT_TRUE(copyFixture("ledger30", data)); }
     void writeLedger(const QByteArray &bytes) { QFile f(db.ledgerPath()); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); f.write(bytes); }
 };

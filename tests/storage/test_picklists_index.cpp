@@ -4,8 +4,7 @@
 #include "storage/files.h"
 #include "storage/quoted_lines.h"
 
-#include "scripted_messages.h"
-#include "temp_folder.h"
+#include "data_folder_test.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,26 +16,7 @@ using namespace kpv::testing;
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QByteArray b;
-    readWholeFile(path, b);
-    return b;
-}
-
-struct Data : ::testing::Test {
-    QTemporaryDir tmp;
-    ScriptedMessages messages;
-    RecordingBusyPointer pointer;
-    Dolvb db{messages, pointer};
-    QString data;
-
-    void SetUp() override
-    {
-        data = withSlash(tmp.path());
-        db.clientFolder = db.dataFolder = data;
-        db.clientSettings.set(1, data);
-    }
+struct Data : DataFolderTest {
     void useFixture()
     {
         ASSERT_TRUE(copyFixture("ledger30", data));

@@ -9,8 +9,7 @@
 #include "storage/settings_store.h"
 #include "storage/shared_io.h"
 
-#include "scripted_messages.h"
-#include "temp_folder.h"
+#include "data_folder_test.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>
@@ -21,27 +20,13 @@ using namespace kpv::testing;
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QByteArray b;
-    readWholeFile(path, b);
-    return b;
-}
-
-struct Words : ::testing::Test {
-    QTemporaryDir tmp;
-    ScriptedMessages messages;
-    RecordingBusyPointer pointer;
-    Dolvb db{messages, pointer};
-    QString data;
+struct Words : DataFolderTest {
     LockTiming saved = LockTiming::process();
 
     void SetUp() override
     {
         LockTiming::process() = LockTiming{100, 60000, 300};
-        data = withSlash(tmp.path());
-        db.clientFolder = db.dataFolder = data;
-        db.clientSettings.set(1, data);
+        DataFolderTest::SetUp();
         ASSERT_TRUE(copyFixture("ledger30", data));
         db.loadSharedSettings();
         db.loadPickLists();
